@@ -10,9 +10,9 @@ unsigned short thdArray[kVideoSamples];
 namespace {
 
 // Packet order: word i carries *kWords[i].
-unsigned short *const kWords[PNUM] = {&power, &pwrMode, &vThd,  &bVal,    &polarity, &eMode,
-                                      &eBeg,  &eEnd,    &tVal,  &tTol,    &iGain,    &ePoti,
-                                      &ccdMode, &pStart, &bMode, &para15};
+unsigned short *const kWords[PNUM] = {&power,   &pwrMode, &vThd,  &bVal,  &polarity, &eMode,
+                                      &eBeg,    &eEnd,    &tVal,  &tTol,  &iGain,    &ePoti,
+                                      &ccdMode, &pStart,  &bMode, &para15};
 
 struct Limit {
     unsigned short *var;
@@ -22,9 +22,9 @@ struct Limit {
 
 // An evaluation mode above 3 becomes 3: the live plot already draws every such mode as 3.
 const Limit kLimits[] = {
-    {&power, 1000, 500}, {&pwrMode, 1, 0},  {&vThd, 1023, 512}, {&bVal, 1023, 60},
-    {&polarity, 1, 1},   {&eMode, 3, 3},    {&eBeg, 1024, 200},  {&eEnd, 1024, 800},
-    {&tVal, 1024, 512},  {&tTol, 512, 128}, {&iGain, 1, 0},      {&ePoti, 1, 1},
+    {&power, 1000, 500}, {&pwrMode, 1, 0},      {&vThd, 1023, 512}, {&bVal, 1023, 60},
+    {&polarity, 1, 1},   {&eMode, 3, 3},        {&eBeg, 1024, 200}, {&eEnd, 1024, 800},
+    {&tVal, 1024, 512},  {&tTol, 512, 128},     {&iGain, 1, 0},     {&ePoti, 1, 1},
     {&pStart, 1023, 1},  {&para15, 1200, 1200},
 };
 

@@ -25,7 +25,9 @@ QWidget *widgetOf(int panel, int control) {
     return c ? c->widget.data() : nullptr;
 }
 
-int ringOffset(const QComboBox *c) { return c->property("valueOffset").toInt(); }
+int ringOffset(const QComboBox *c) {
+    return c->property("valueOffset").toInt();
+}
 
 int setNumber(QWidget *w, double v) {
     RtCodeWrite guard;
@@ -109,9 +111,15 @@ int setTextAttribute(QWidget *w, int attribute, int value) {
 int SetCtrlVal(int panel, int control, unsigned short value) {
     return setNumberOn(panel, control, value);
 }
-int SetCtrlVal(int panel, int control, int value) { return setNumberOn(panel, control, value); }
-int SetCtrlVal(int panel, int control, float value) { return setNumberOn(panel, control, value); }
-int SetCtrlVal(int panel, int control, double value) { return setNumberOn(panel, control, value); }
+int SetCtrlVal(int panel, int control, int value) {
+    return setNumberOn(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, float value) {
+    return setNumberOn(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, double value) {
+    return setNumberOn(panel, control, value);
+}
 
 int SetCtrlVal(int panel, int control, const char *value) {
     QWidget *w = widgetOf(panel, control);

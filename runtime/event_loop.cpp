@@ -22,7 +22,9 @@ void deliverRuntimeWork() {
     rtDispatchEvents();
 }
 
-bool runtimeWorkPending() { return rtHasPendingEvents(); }
+bool runtimeWorkPending() {
+    return rtHasPendingEvents();
+}
 
 } // namespace
 

@@ -21,7 +21,9 @@ std::set<std::pair<int, int>> busy;
 std::map<std::pair<int, int>, std::deque<RtEvent>> held;
 int codeWrites = 0;
 
-void post(int panel, int control, int event) { rtPostEvent({panel, control, event, 0, 0}); }
+void post(int panel, int control, int event) {
+    rtPostEvent({panel, control, event, 0, 0});
+}
 
 void invoke(const RtEvent &e) {
     if (e.control == 0) {
@@ -59,7 +61,7 @@ void deliver(const RtEvent &e) {
 // commits on the release that ends a press begun while it was enabled, even when its
 // left-click handler has dimmed it since; its own clicked() then comes only from the keyboard.
 class InputFilter : public QObject {
-public:
+  public:
     bool eventFilter(QObject *watched, QEvent *event) override {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -73,7 +75,7 @@ public:
         }
     }
 
-private:
+  private:
     bool onPress(QObject *watched, QMouseEvent *event) {
         int panel, control;
         QWidget *w;
@@ -152,9 +154,13 @@ template <typename T> void attachValueControl(T *w, int panel, int control) {
 
 } // namespace
 
-void rtPostEvent(const RtEvent &event) { queue.push_back(event); }
+void rtPostEvent(const RtEvent &event) {
+    queue.push_back(event);
+}
 
-bool rtHasPendingEvents() { return !queue.empty(); }
+bool rtHasPendingEvents() {
+    return !queue.empty();
+}
 
 void rtDispatchEvents() {
     while (!queue.empty()) {
@@ -192,6 +198,12 @@ void rtInstallInputFilter() {
     }
 }
 
-bool rtWritingFromCode() { return codeWrites > 0; }
-RtCodeWrite::RtCodeWrite() { ++codeWrites; }
-RtCodeWrite::~RtCodeWrite() { --codeWrites; }
+bool rtWritingFromCode() {
+    return codeWrites > 0;
+}
+RtCodeWrite::RtCodeWrite() {
+    ++codeWrites;
+}
+RtCodeWrite::~RtCodeWrite() {
+    --codeWrites;
+}

@@ -29,7 +29,7 @@ void rtInstallInputFilter();
 // True while the application writes a value; such writes raise no events.
 bool rtWritingFromCode();
 class RtCodeWrite {
-public:
+  public:
     RtCodeWrite();
     ~RtCodeWrite();
     RtCodeWrite(const RtCodeWrite &) = delete;

@@ -17,9 +17,8 @@
 namespace {
 
 class PanelUiLoader : public QUiLoader {
-public:
-    QWidget *createWidget(const QString &className, QWidget *parent,
-                          const QString &name) override {
+  public:
+    QWidget *createWidget(const QString &className, QWidget *parent, const QString &name) override {
         QWidget *w = createOwn(className, parent);
         if (!w)
             return QUiLoader::createWidget(className, parent, name);
@@ -27,7 +26,7 @@ public:
         return w;
     }
 
-private:
+  private:
     static QWidget *createOwn(const QString &className, QWidget *parent) {
         if (className == "RtGraph")
             return new RtGraph(parent);
@@ -85,8 +84,8 @@ int collectControls(QWidget *panelWidget, PanelRecord *record) {
 void placePanel(QWidget *panelWidget, int parentPanel) {
     QWidget *parentWidget = parentPanel ? rtPanelWidget(parentPanel) : nullptr;
     if (parentWidget) {
-        panelWidget->setParent(parentWidget, Qt::Tool | Qt::CustomizeWindowHint |
-                                                 Qt::WindowTitleHint);
+        panelWidget->setParent(parentWidget,
+                               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     } else {
         panelWidget->setParent(nullptr, Qt::Window);
     }

@@ -37,9 +37,13 @@ bool lookup(const std::map<std::string, Fn> &table, const std::string &name, Fn 
 
 } // namespace
 
-void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn) { ctrlCallbacks()[name] = fn; }
+void RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn) {
+    ctrlCallbacks()[name] = fn;
+}
 
-void RegisterPanelCallback(const char *name, PanelCallbackPtr fn) { panelCallbacks()[name] = fn; }
+void RegisterPanelCallback(const char *name, PanelCallbackPtr fn) {
+    panelCallbacks()[name] = fn;
+}
 
 bool rtLookupCtrlCallback(const std::string &name, CtrlCallbackPtr *out) {
     return lookup(ctrlCallbacks(), name, out);
@@ -73,7 +77,9 @@ int rtAddPanel(PanelRecord record) {
     return handle;
 }
 
-void rtRemovePanel(int panel) { panels().erase(panel); }
+void rtRemovePanel(int panel) {
+    panels().erase(panel);
+}
 
 void rtTagControl(QWidget *widget, int panel, int control) {
     widget->setProperty(kPanelTag, panel);

@@ -7,17 +7,17 @@
 
 class RtNumeric : public QDoubleSpinBox {
     Q_OBJECT
-public:
+  public:
     explicit RtNumeric(QWidget *parent = nullptr);
     void stepBy(int steps) override;
 
-signals:
+  signals:
     // The user changed the value (typing or stepping).
     void userChanged();
     // A change is complete: an arrow step, or an entry ended with Enter or by leaving.
     void committed();
 
-private:
+  private:
     bool dirty_ = false;
     bool stepping_ = false;
 };

@@ -26,9 +26,15 @@ RtSlide::RtSlide(QWidget *parent)
     connect(field_, &QSpinBox::valueChanged, this, [this](int v) { slider_->setValue(v); });
 }
 
-int RtSlide::minimum() const { return slider_->minimum(); }
-int RtSlide::maximum() const { return slider_->maximum(); }
-int RtSlide::value() const { return slider_->value(); }
+int RtSlide::minimum() const {
+    return slider_->minimum();
+}
+int RtSlide::maximum() const {
+    return slider_->maximum();
+}
+int RtSlide::value() const {
+    return slider_->value();
+}
 
 void RtSlide::setMinimum(int v) {
     slider_->setMinimum(v);

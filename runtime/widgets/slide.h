@@ -11,7 +11,7 @@ class RtSlide : public QWidget {
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
     Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
     Q_PROPERTY(int value READ value WRITE setValue)
-public:
+  public:
     explicit RtSlide(QWidget *parent = nullptr);
     int minimum() const;
     int maximum() const;
@@ -20,11 +20,11 @@ public:
     void setMaximum(int v);
     void setValue(int v);
 
-signals:
+  signals:
     void userChanged();
     void committed();
 
-private:
+  private:
     QSlider *slider_;
     QSpinBox *field_;
 };

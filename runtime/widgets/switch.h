@@ -8,18 +8,18 @@ class RtSwitch : public QCheckBox {
     Q_OBJECT
     Q_PROPERTY(QString onText READ onText WRITE setOnText)
     Q_PROPERTY(QString offText READ offText WRITE setOffText)
-public:
+  public:
     explicit RtSwitch(QWidget *parent = nullptr);
     QString onText() const { return onText_; }
     QString offText() const { return offText_; }
     void setOnText(const QString &text);
     void setOffText(const QString &text);
 
-protected:
+  protected:
     void checkStateSet() override;
     void nextCheckState() override;
 
-private:
+  private:
     void showState();
     QString onText_;
     QString offText_;
@@ -28,6 +28,6 @@ private:
 // Indicator lamp: shows a state, takes no input.
 class RtLed : public QCheckBox {
     Q_OBJECT
-public:
+  public:
     explicit RtLed(QWidget *parent = nullptr);
 };

@@ -9,16 +9,16 @@ class RtTimer : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int interval READ interval WRITE setInterval)
     Q_PROPERTY(bool ticking READ ticking WRITE setTicking)
-public:
+  public:
     explicit RtTimer(QWidget *parent = nullptr);
     int interval() const { return timer_.interval(); }
     void setInterval(int ms) { timer_.setInterval(ms); }
     bool ticking() const { return timer_.isActive(); }
     void setTicking(bool on);
 
-signals:
+  signals:
     void tick();
 
-private:
+  private:
     QTimer timer_;
 };

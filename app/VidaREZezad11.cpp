@@ -1,0 +1,116 @@
+#include "app/VidaREZezad11.h"
+
+#include "app/about_text.h"
+#include "app/panel_controls.h"
+#include "display/markers.h"
+#include "link/COM232.h"
+#include "ops/transfer.h"
+#include "params/panel_binding.h"
+#include "params/params.h"
+#include "runtime/runtime.h"
+
+#include <cstdio>
+#include <cstring>
+
+int panelHandle;
+int panelPopUp;
+char proj_dir[kPathSize];
+unsigned short ttick = 0;
+unsigned short hidePopUp = 1;
+int stop_flag;
+char szStatus[kStatusSize];
+
+namespace {
+
+constexpr const char *kPanelFile = "VidaREZezad11.uir";
+constexpr unsigned short kTickLimit = 60000;
+
+// The panel file lies in the program's directory.
+constexpr int kPanelPathSize = 2 * kPathSize;
+void panelFilePath(char *path) {
+    char dir[kPathSize];
+    GetProjectDir(dir);
+    std::snprintf(path, kPanelPathSize, "%s/%s", dir, kPanelFile);
+}
+
+} // namespace
+
+int WinMain(int argc, char **argv) {
+    static int appArgc = argc;
+    if (InitCVIRTEEx(appArgc, argv, nullptr) == 0)
+        return -1;
+    RegisterCallbacks();
+    char path[kPanelPathSize];
+    panelFilePath(path);
+    if ((panelHandle = LoadPanel(0, path, 1)) < 0)
+        return -1;
+    if ((panelPopUp = LoadPanel(panelHandle, path, 2)) < 0)
+        return -1;
+    GetProjectDir(proj_dir);
+    InitVars();
+    InitRS232(com);
+    DisplayPanel(panelHandle);
+    RunUserInterface();
+    CloseCom(com);
+    DiscardPanel(panelPopUp);
+    DiscardPanel(panelHandle);
+    return 0;
+}
+
+void InitVars() {
+    AssignParameterDefaults();
+    com = 1;
+    sync = 0x55;
+    target = RAM;
+    rx_flag = 0;
+    stop_flag = 1;
+    SetStatusText("InitVars");
+    ShowStatus(szStatus);
+    SetCtrlVal(panelHandle, MAIN_UNIT, 1);
+    SetCtrlVal(panelPopUp, POP_TOLERANCEENABLE, 1);
+    ShowAboutTexts();
+    GetPanelValues();
+    DrawStartupPicture();
+}
+
+void ShowStatus(const char *text) {
+    SetCtrlVal(panelHandle, MAIN_STATUS, text);
+}
+
+void SetStatusText(const char *text) {
+    std::snprintf(szStatus, sizeof szStatus, "%s", text);
+}
+
+int CC_PANEL(int, int event, void *, int, int) {
+    if (event == EVENT_CLOSE)
+        QuitUserInterface(0);
+    return 0;
+}
+
+int CC_Timer50ms(int, int, int event, void *, int, int) {
+    if (event != EVENT_TIMER_TICK)
+        return 0;
+    ttick = static_cast<unsigned short>(ttick + 1);
+    if (ttick > kTickLimit)
+        ttick = kTickLimit;
+    return 0;
+}
+
+int CC_BTN_CCDSettings(int, int, int event, void *, int, int) {
+    if (event != EVENT_COMMIT)
+        return 0;
+    if (hidePopUp == 0) {
+        HidePanel(panelPopUp);
+        hidePopUp = 1;
+    } else {
+        DisplayPanel(panelPopUp);
+        hidePopUp = 0;
+    }
+    return 0;
+}
+
+int CC_BTNQuit(int, int, int event, void *, int, int) {
+    if (event == EVENT_COMMIT)
+        QuitUserInterface(0);
+    return 0;
+}

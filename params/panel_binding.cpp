@@ -1,0 +1,174 @@
+#include "params/panel_binding.h"
+
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
+#include "display/markers.h"
+#include "display/video_curve.h"
+#include "link/COM232.h"
+#include "params/params.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+struct Binding {
+    unsigned short *var;
+    const int *panel;
+    int control;
+};
+
+// Read by GetPanelValues in this order; the scale factor follows separately.
+const Binding kBindings[] = {
+    {&power, &panelHandle, MAIN_POWER},
+    {&pwrMode, &panelHandle, MAIN_POWERMODE},
+    {&vThd, &panelHandle, MAIN_VIDEOTHRESHOLD},
+    {&polarity, &panelHandle, MAIN_POLARITY},
+    {&eMode, &panelHandle, MAIN_EVALMODE},
+    {&eBeg, &panelHandle, MAIN_LEFTEDGE},
+    {&eEnd, &panelHandle, MAIN_RIGHTEDGE},
+    {&tVal, &panelPopUp, POP_TEACHVALUE},
+    {&tTol, &panelPopUp, POP_TOLERANCE},
+    {&bVal, &panelPopUp, POP_BACKGROUNDVALUE},
+    {&iGain, &panelPopUp, POP_GAIN},
+    {&ePoti, &panelPopUp, POP_TOLERANCEENABLE},
+    {&pStart, &panelPopUp, POP_PIXELSTART},
+    {&ccdMode, &panelPopUp, POP_CCDMODE},
+    {&bMode, &panelPopUp, POP_BACKGROUNDMODE},
+};
+
+constexpr int kLastPixelOffset = 255;
+
+void dim(int panel, int control, bool dimmed) {
+    SetCtrlAttribute(panel, control, ATTR_DIMMED, dimmed ? 1 : 0);
+}
+
+int readInt(int panel, int control) {
+    int value = 0;
+    GetCtrlVal(panel, control, &value);
+    return value;
+}
+
+// The scale factor as thousandths: the product is rounded to single precision before it is
+// truncated, so 0.95 gives 950 and not 949.
+unsigned short scaleFactorThousandths(float factor) {
+    float product = factor * 1000.0f;
+    return static_cast<unsigned short>(static_cast<unsigned int>(product) & 0xFFFF);
+}
+
+void writeMainPanel() {
+    for (int i = 0; i < 7; ++i)
+        SetCtrlVal(*kBindings[i].panel, kBindings[i].control, *kBindings[i].var);
+    SetCtrlVal(panelHandle, MAIN_TOLERANCE, tTol);
+    SetCtrlVal(panelHandle, MAIN_TEACHVALUE, tVal);
+}
+
+void writePopUp() {
+    SetCtrlVal(panelPopUp, POP_TEACHVALUE, tVal);
+    SetCtrlVal(panelPopUp, POP_TOLERANCE, tTol);
+    SetCtrlVal(panelPopUp, POP_BACKGROUNDVALUE, bVal);
+    SetCtrlVal(panelPopUp, POP_GAIN, iGain);
+    SetCtrlVal(panelPopUp, POP_TOLERANCEENABLE, ePoti);
+    SetCtrlVal(panelPopUp, POP_PIXELSTART, pStart);
+    SetCtrlVal(panelPopUp, POP_LASTPIXEL, pStart + kLastPixelOffset);
+    SetCtrlVal(panelPopUp, POP_CCDMODE, ccdMode);
+    SetCtrlVal(panelPopUp, POP_BACKGROUNDMODE, bMode);
+    SetCtrlVal(panelPopUp, POP_SCALEFACTOR, para15 / 1000.0);
+}
+
+// Frees what the new values allow; the reverse changes are left to the controls' callbacks.
+void freeDependentControls() {
+    if (ePoti == 1)
+        dim(panelPopUp, POP_TOLERANCE, true);
+    if (bMode == 1)
+        dim(panelPopUp, POP_BACKGROUNDVALUE, false);
+    if (bMode == 2) {
+        dim(panelPopUp, POP_TEACHBACKGROUND, false);
+        dim(panelPopUp, POP_BACKGROUNDTEACHLED, false);
+    }
+    if (eMode == 2)
+        dim(panelPopUp, POP_SCALEFACTOR, false);
+}
+
+} // namespace
+
+void GetPanelValues() {
+    for (const Binding &b : kBindings)
+        GetCtrlVal(*b.panel, b.control, b.var);
+    float factor = 0;
+    GetCtrlVal(panelPopUp, POP_SCALEFACTOR, &factor);
+    para15 = scaleFactorThousandths(factor);
+}
+
+void SetPanelValues() {
+    RangeCheckParameters();
+    writeMainPanel();
+    writePopUp();
+    for (unsigned short &t : thdArray)
+        t = vThd;
+    PlotDATACurve(adcbuf);
+    DrawCCDWindowBand();
+    freeDependentControls();
+}
+
+int CC_DropDEvalmode(int panel, int control, int event, void *, int, int) {
+    if (event == EVENT_VAL_CHANGED) {
+        dim(panelPopUp, POP_SCALEFACTOR, readInt(panel, control) != 2);
+    } else if (event == EVENT_LEFT_CLICK) {
+        stop_flag = 1;
+        dim(panelHandle, MAIN_DATA, false);
+        dim(panelHandle, MAIN_RUN, false);
+        dim(panelHandle, MAIN_QUIT, false);
+        dim(panelPopUp, POP_TEACHBACKGROUND, false);
+    }
+    return 0;
+}
+
+int CC_NSLIDE_PixelStart(int panel, int control, int event, void *, int, int) {
+    if (event == EVENT_VAL_CHANGED)
+        SetCtrlVal(panelPopUp, POP_LASTPIXEL, readInt(panel, control) + kLastPixelOffset);
+    return 0;
+}
+
+int CC_RING_CCDMode(int panel, int control, int event, void *, int, int) {
+    if (event != EVENT_COMMIT)
+        return 0;
+    bool window = readInt(panel, control) == 1;
+    dim(panelPopUp, POP_PIXELSTART, !window);
+    dim(panelPopUp, POP_LASTPIXEL, !window);
+    return 0;
+}
+
+int CC_RING_CCDBGMode(int panel, int control, int event, void *, int, int) {
+    if (event != EVENT_VAL_CHANGED)
+        return 0;
+    int mode = readInt(panel, control);
+    bool teachAllowed = mode == 2 && stop_flag == 1;
+    dim(panelPopUp, POP_BACKGROUNDVALUE, mode != 1);
+    dim(panelPopUp, POP_TEACHBACKGROUND, !teachAllowed);
+    dim(panelPopUp, POP_BACKGROUNDTEACHLED, !teachAllowed);
+    return 0;
+}
+
+int CC_BIN_Sw_EnableTol(int panel, int control, int event, void *, int, int) {
+    if (event == EVENT_VAL_CHANGED)
+        dim(panelPopUp, POP_TOLERANCE, readInt(panel, control) == 1);
+    return 0;
+}
+
+int CC_Slide_Reference(int, int, int, void *, int, int) {
+    return 0;
+}
+int CC_Slide_Tolerance(int, int, int, void *, int, int) {
+    return 0;
+}
+int CC_Slide_Power(int, int, int, void *, int, int) {
+    return 0;
+}
+int CC_RingPowerMode(int, int, int, void *, int, int) {
+    return 0;
+}
+int CC_RingPolarity(int, int, int, void *, int, int) {
+    return 0;
+}
+int CC_BIN_Switch_VGain(int, int, int, void *, int, int) {
+    return 0;
+}

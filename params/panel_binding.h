@@ -1,0 +1,22 @@
+// Binding of the parameter variables to the controls of both panels, and the callbacks of
+// the parameter controls that lock and free their dependent controls.
+#pragma once
+
+void GetPanelValues();
+void SetPanelValues();
+
+#define RMOX_CTRL_CALLBACK(name)                                                                   \
+    int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+
+RMOX_CTRL_CALLBACK(CC_DropDEvalmode);
+RMOX_CTRL_CALLBACK(CC_NSLIDE_PixelStart);
+RMOX_CTRL_CALLBACK(CC_RING_CCDMode);
+RMOX_CTRL_CALLBACK(CC_RING_CCDBGMode);
+RMOX_CTRL_CALLBACK(CC_BIN_Sw_EnableTol);
+// Callbacks of parameter controls that do nothing.
+RMOX_CTRL_CALLBACK(CC_Slide_Reference);
+RMOX_CTRL_CALLBACK(CC_Slide_Tolerance);
+RMOX_CTRL_CALLBACK(CC_Slide_Power);
+RMOX_CTRL_CALLBACK(CC_RingPowerMode);
+RMOX_CTRL_CALLBACK(CC_RingPolarity);
+RMOX_CTRL_CALLBACK(CC_BIN_Switch_VGain);

@@ -1,0 +1,45 @@
+#include "tool_fixture.h"
+
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
+#include "link/COM232.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+bool StartToolPanels() {
+    RegisterCallbacks();
+    panelHandle = LoadPanel(0, "VidaREZezad11.uir", 1);
+    if (panelHandle < 0) {
+        qWarning("main panel did not load: %d", panelHandle);
+        return false;
+    }
+    panelPopUp = LoadPanel(panelHandle, "VidaREZezad11.uir", 2);
+    if (panelPopUp < 0) {
+        qWarning("pop-up did not load: %d", panelPopUp);
+        return false;
+    }
+    GetProjectDir(proj_dir);
+    hidePopUp = 1;
+    InitVars();
+    return true;
+}
+
+void StopToolPanels() {
+    CloseCom(com);
+    DiscardPanel(panelPopUp);
+    DiscardPanel(panelHandle);
+}
+
+void PumpEvents(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        ProcessSystemEvents();
+}
+
+QString StatusText() {
+    char text[256];
+    GetCtrlVal(panelHandle, MAIN_STATUS, text, sizeof text);
+    return QString::fromUtf8(text);
+}

@@ -1,0 +1,21 @@
+// Brings up the tool's panels in a test process the way start-up does, without opening a
+// serial port: the callbacks registered, both panels loaded from the panel file beside the
+// test executable, and the starting state of InitVars in place.
+#pragma once
+
+#include <QString>
+
+// Loads the panels and runs InitVars. Returns false (with a QTest failure message) on error.
+bool StartToolPanels();
+// Discards both panels and closes the serial port in use.
+void StopToolPanels();
+
+// Pumps ProcessSystemEvents for about `ms` milliseconds.
+void PumpEvents(int ms);
+// Pumps until `done()` holds or `ms` elapse; returns done().
+template <typename Done> bool PumpUntil(Done done, int ms);
+
+// The status line's text.
+QString StatusText();
+
+#include "tool_fixture_impl.h"
