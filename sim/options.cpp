@@ -1,0 +1,130 @@
+#include "sim/options.h"
+
+#include <charconv>
+#include <limits>
+
+namespace sim {
+
+namespace {
+
+constexpr int kMaxReplyDelayMs = 10000;
+constexpr int kMaxTrailingBytes = 1024;
+
+template <typename T> bool parseNumber(std::string_view text, T max, T &value) {
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end && value <= max;
+}
+
+} // namespace
+
+ParsedOptions parseOptions(std::span<const std::string_view> args) {
+    ParsedOptions parsed;
+    Options &o = parsed.options;
+    for (std::size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
+        std::string_view name = args[i];
+        std::optional<std::string_view> inlineValue;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != name.npos) {
+            inlineValue = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+        // Fetches the option's value; records an error when there is none.
+        auto value = [&]() -> std::optional<std::string_view> {
+            if (inlineValue) {
+                return inlineValue;
+            }
+            if (i + 1 < args.size()) {
+                return args[++i];
+            }
+            parsed.error = "option " + std::string(name) + " needs a value";
+            return std::nullopt;
+        };
+        auto number = [&]<typename T>(T max, T &target) {
+            if (const auto v = value(); v && !parseNumber(*v, max, target)) {
+                parsed.error = "option " + std::string(name) + ": \"" + std::string(*v) +
+                               "\" is not a number from 0 to " + std::to_string(max);
+            }
+        };
+        auto flag = [&](bool &target) {
+            if (inlineValue) {
+                parsed.error = "option " + std::string(name) + " takes no value";
+            }
+            target = true;
+        };
+
+        if (name == "--help" || name == "-h") {
+            flag(parsed.help);
+        } else if (name == "--link" || name == "--eeprom") {
+            if (const auto v = value(); v && v->empty()) {
+                parsed.error = "option " + std::string(name) + " needs a path";
+            } else if (v) {
+                (name == "--link" ? o.linkPath : o.eepromFile) = *v;
+            }
+        } else if (name == "--seed") {
+            number(std::numeric_limits<std::uint64_t>::max(), o.seed);
+        } else if (name == "--reply-delay") {
+            int ms = 0;
+            number(kMaxReplyDelayMs, ms);
+            o.replyDelayMs = ms;
+        } else if (name == "--no-pacing") {
+            bool on = false;
+            flag(on);
+            o.pacing = !on;
+        } else if (name == "--verbose") {
+            flag(o.verbose);
+        } else if (name == "--silent") {
+            flag(o.silent);
+        } else if (name == "--wrong-echo") {
+            flag(o.wrongEcho);
+        } else if (name == "--live-limit") {
+            std::uint64_t n = 0;
+            number(std::numeric_limits<std::uint64_t>::max(), n);
+            o.liveLimit = n;
+        } else if (name == "--short-video") {
+            flag(o.shortVideo);
+        } else if (name == "--trailing-bytes") {
+            number(kMaxTrailingBytes, o.trailingBytes);
+        } else if (name == "--split-bytes") {
+            flag(o.splitBytes);
+        } else if (name == "--garbage") {
+            flag(o.garbage);
+        } else {
+            parsed.error = "unknown option " + std::string(args[i]);
+        }
+    }
+    return parsed;
+}
+
+std::string usageText(std::string_view program) {
+    return "Usage: " + std::string(program) +
+           " [OPTION]...\n"
+           "Simulates a CCD line sensor of the R-MOX-QF series on a pseudo-terminal.\n"
+           "Prints \"device PATH\" on standard output as soon as the device can be opened,\n"
+           "then answers requests on it until SIGINT or SIGTERM.\n"
+           "\n"
+           "  --link PATH         also make PATH a symbolic link to the device (removed on exit)\n"
+           "  --eeprom FILE       keep the EEPROM parameter set in FILE: 16 numbers, loaded at\n"
+           "                      start if the file exists, written on every EEPROM write\n"
+           "  --seed N            seed of the scene and the noise (default 1)\n"
+           "  --reply-delay MS    processing time before each reply, 0-10000 ms\n"
+           "                      (default 2, or 0 with --no-pacing)\n"
+           "  --no-pacing         no 19200-baud line timing: answer at once, in one piece\n"
+           "  --verbose           log every request on standard error\n"
+           "\n"
+           "Faults:\n"
+           "  --silent            never answer\n"
+           "  --wrong-echo        answer the echo check with data word 0 = 0x0055\n"
+           "  --live-limit N      stop answering live-value requests after N replies\n"
+           "  --short-video       send 100 bytes instead of 128 for each video block\n"
+           "  --trailing-bytes N  append N extra bytes to every reply frame, 0-1024\n"
+           "  --split-bytes       write replies one byte at a time, about 1 ms apart\n"
+           "  --garbage           send short bursts of random bytes now and then between "
+           "replies\n"
+           "\n"
+           "  --help              show this text and exit\n"
+           "\n"
+           "Exit status: 0 after a clean stop, 1 when the device or the EEPROM file fails,\n"
+           "2 for bad options.\n";
+}
+
+} // namespace sim

@@ -1,0 +1,43 @@
+// Command-line options of the simulated sensor, also used to configure it in-process.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace sim {
+
+struct Options {
+    std::string linkPath;   // --link: a symbolic link to the device, made by the executable
+    std::string eepromFile; // --eeprom: where the EEPROM set persists; empty keeps it in memory
+    std::uint64_t seed = 1;
+    bool pacing = true;              // model the 19200-baud line in both directions
+    std::optional<int> replyDelayMs; // unset: 2 ms with pacing, none without
+    bool verbose = false;            // log every request on standard error
+
+    // Faults
+    bool silent = false;
+    bool wrongEcho = false;
+    std::optional<std::uint64_t> liveLimit;
+    bool shortVideo = false;
+    int trailingBytes = 0;
+    bool splitBytes = false;
+    bool garbage = false;
+
+    int effectiveReplyDelayMs() const { return replyDelayMs.value_or(pacing ? 2 : 0); }
+};
+
+struct ParsedOptions {
+    Options options;
+    bool help = false;
+    std::string error; // set when the arguments are not valid
+};
+
+// Parses the arguments after the program name. Accepts "--name value" and "--name=value".
+ParsedOptions parseOptions(std::span<const std::string_view> args);
+
+std::string usageText(std::string_view program);
+
+} // namespace sim
