@@ -11,6 +11,8 @@
 #include "widgets/timer.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QUiLoader>
 #include <memory>
 
@@ -92,6 +94,25 @@ void placePanel(QWidget *panelWidget, int parentPanel) {
     panelWidget->hide();
 }
 
+// First display: a top-level panel opens centred on its screen at the size that shows all its
+// controls; a child panel opens beside its parent.
+void placeOnScreen(QWidget *w) {
+    QScreen *screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect area = screen->availableGeometry();
+    QSize size = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(area.size());
+    w->resize(size);
+    QWidget *parent = w->parentWidget();
+    if (parent && parent->isVisible()) {
+        QPoint beside = parent->geometry().topRight() + QPoint(8, 0);
+        beside.setX(std::min(beside.x(), area.right() - size.width()));
+        w->move(beside);
+    } else {
+        w->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+}
+
 } // namespace
 
 int LoadPanel(int parentPanel, const char *fileName, int resourceId) {
@@ -129,6 +150,10 @@ int DisplayPanel(int panel) {
     QWidget *w = rtPanelWidget(panel);
     if (!w)
         return UIEBadHandle;
+    if (!w->property("_rtPlaced").toBool()) {
+        placeOnScreen(w);
+        w->setProperty("_rtPlaced", true);
+    }
     w->show();
     w->raise();
     return 0;

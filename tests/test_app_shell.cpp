@@ -1,0 +1,149 @@
+// Start-up, the tick counter, the pop-up button, closing and the exit codes.
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
+#include "params/params.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
+#include "support/tool_fixture.h"
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Runs a copy of the tool from `dir` and returns its exit code.
+int runToolIn(const QString &dir) {
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("RMOX_COM1", dir + "/no-such-port"); // never a real device
+    tool.setProcessEnvironment(env);
+    tool.start(dir + "/VidaREZezad11", {});
+    if (!tool.waitForFinished(10000)) {
+        tool.kill();
+        return 1000;
+    }
+    return tool.exitCode();
+}
+
+QString copyTool(const QTemporaryDir &dir) {
+    QString exe = QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
+    QFile::copy(exe, dir.filePath("VidaREZezad11"));
+    return dir.path();
+}
+
+} // namespace
+
+class AppShellTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() { QVERIFY(StartToolPanels()); }
+    void cleanupTestCase() { StopToolPanels(); }
+
+    void missingPanelFileEndsWithMinusOne() {
+        QTemporaryDir dir;
+        QString path = copyTool(dir);
+        QCOMPARE(runToolIn(path), 255);
+    }
+
+    void missingPanelEndsWithMinusOne() {
+        QTemporaryDir dir;
+        QString path = copyTool(dir);
+        QFile in("VidaREZezad11.uir");
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QByteArray xml = in.readAll();
+        // Renumber the pop-up so that panel 2 is missing from the file.
+        int at = xml.indexOf("name=\"ccdPanel\"");
+        QVERIFY(at > 0);
+        int number = xml.indexOf("<number>2</number>", at);
+        xml.replace(number, 18, "<number>5</number>");
+        QFile out(dir.filePath("VidaREZezad11.uir"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(xml);
+        out.close();
+        QCOMPARE(runToolIn(path), 255);
+    }
+
+    void startUpTakesThePanelValues() {
+        SetCtrlVal(panelHandle, MAIN_POWER, 700);
+        SetCtrlVal(panelPopUp, POP_TOLERANCE, 33);
+        SetCtrlVal(panelPopUp, POP_TOLERANCEENABLE, 0);
+        SetCtrlVal(panelPopUp, POP_SCALEFACTOR, 0.95);
+        InitVars();
+        QCOMPARE(power, (unsigned short)700);
+        QCOMPARE(tTol, (unsigned short)33);
+        QCOMPARE(ePoti, (unsigned short)1); // start-up sets the switch before reading it
+        QCOMPARE(para15, (unsigned short)950);
+        QCOMPARE(StatusText(), QString("InitVars"));
+        SetCtrlVal(panelHandle, MAIN_POWER, 500);
+        SetCtrlVal(panelPopUp, POP_TOLERANCE, 100);
+        SetCtrlVal(panelPopUp, POP_SCALEFACTOR, 1.0);
+        InitVars();
+    }
+
+    void tickCounterStopsAt60000() {
+        ttick = 59999;
+        CC_Timer50ms(panelHandle, MAIN_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+        QCOMPARE(ttick, (unsigned short)60000);
+        CC_Timer50ms(panelHandle, MAIN_TIMER, EVENT_TIMER_TICK, nullptr, 0, 0);
+        QCOMPARE(ttick, (unsigned short)60000);
+        CC_Timer50ms(panelHandle, MAIN_TIMER, EVENT_COMMIT, nullptr, 0, 0);
+        QCOMPARE(ttick, (unsigned short)60000);
+        ttick = 0;
+        SetCtrlAttribute(panelHandle, MAIN_TIMER, ATTR_ENABLED, 1);
+        PumpUntil([] { return ttick >= 3; }, 1000);
+        SetCtrlAttribute(panelHandle, MAIN_TIMER, ATTR_ENABLED, 0);
+        QVERIFY(ttick >= 3);
+        ttick = 0;
+    }
+
+    void ccdSettingsButtonTogglesThePopUp() {
+        auto *button =
+            qobject_cast<QAbstractButton *>(rtControlWidget(panelHandle, MAIN_CCDSETTINGS));
+        QVERIFY(button);
+        QVERIFY(!rtPanelWidget(panelPopUp)->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+        PumpEvents(20);
+        QVERIFY(rtPanelWidget(panelPopUp)->isVisible());
+        QCOMPARE(hidePopUp, (unsigned short)0);
+        QTest::mouseClick(button, Qt::LeftButton);
+        PumpEvents(20);
+        QVERIFY(!rtPanelWidget(panelPopUp)->isVisible());
+        QCOMPARE(hidePopUp, (unsigned short)1);
+    }
+
+    void closeDuringANestedLoopEndsAfterIt() {
+        DisplayPanel(panelHandle);
+        bool loopReturned = false;
+        QTimer::singleShot(0, [&] {
+            // A waiting operation: the close request arrives inside its loop.
+            rtPanelWidget(panelHandle)->close();
+            PumpUntil([] { return false; }, 200);
+            loopReturned = true;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        RunUserInterface();
+        QVERIFY(loopReturned);
+        QVERIFY(clock.elapsed() >= 200);
+        QVERIFY(rtPanelWidget(panelHandle)->isVisible()); // closing hides nothing by itself
+    }
+
+    void quitButtonEndsTheEventLoop() {
+        auto *quit = qobject_cast<QAbstractButton *>(rtControlWidget(panelHandle, MAIN_QUIT));
+        QTimer::singleShot(0, [quit] { QTest::mouseClick(quit, Qt::LeftButton); });
+        QElapsedTimer clock;
+        clock.start();
+        RunUserInterface();
+        QVERIFY(clock.elapsed() < 2000);
+    }
+};
+
+QTEST_MAIN(AppShellTest)
+#include "test_app_shell.moc"
