@@ -1,0 +1,510 @@
+#include "graph_widget.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int kOuterMargin = 6;
+constexpr int kTickLength = 4;
+constexpr int kLabelGap = 3;
+constexpr int kMaxTickIntervals = 40;
+// Items are cut slightly outside the plot area; the painter's clip does the exact cut, so
+// outlines of cut sides fall outside the visible area.
+constexpr double kCutLow = -0.01;
+constexpr double kCutHigh = 1.01;
+constexpr double kDiamondRadius = 6;
+
+const QColor kSecondaryCursorColor{0x30, 0xE8, 0xFF};
+
+// An axis range that can be drawn: finite, ordered and not empty.
+struct Span {
+    double min = 0;
+    double max = 1;
+    double length() const { return max - min; }
+    // Position of v as a fraction of the range (0 at min, 1 at max).
+    double fraction(double v) const { return (v - min) / length(); }
+};
+
+Span drawableSpan(const GraphAxis &axis) {
+    double lo = axis.min;
+    double hi = axis.max;
+    if (!std::isfinite(lo) || !std::isfinite(hi))
+        return {};
+    if (lo > hi)
+        std::swap(lo, hi);
+    const double length = hi - lo;
+    if (!std::isfinite(length))
+        return {};
+    const double centre = lo / 2 + hi / 2;
+    if (length <= std::abs(centre) * 1e-9 || length < 1e-12) {
+        // An empty range: widen it around its value so that the value sits mid-plot.
+        const double half = std::max(std::abs(centre) * 0.05, 0.5);
+        const Span widened{centre - half, centre + half};
+        return std::isfinite(widened.length()) ? widened : Span{};
+    }
+    return {lo, hi};
+}
+
+struct Ticks {
+    std::vector<double> values;
+    int decimals = 0;
+};
+
+// Just under a power of two (1023) or a little over it, as a range with headroom (1.05).
+bool nearPowerOfTwo(double length) {
+    const double power = std::exp2(std::round(std::log2(length)));
+    return length >= 0.99 * power && length <= 1.1 * power;
+}
+
+// The smallest "nice" step that splits `length` into at most `maxIntervals` intervals. Ranges
+// of about a power of two (a 1024-pixel line, a 0..1023 sample range, heights 0..1) get
+// power-of-two steps, so their ticks fall on 128, 256 ... or 0.25, 0.5 ...; other ranges get
+// 1, 2 or 5 times a power of ten.
+double tickStep(double length, int maxIntervals) {
+    const double raw = length / maxIntervals;
+    if (length >= 1 && nearPowerOfTwo(length))
+        return std::max(std::exp2(std::ceil(std::log2(raw))), 0.25);
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * magnitude >= raw * (1 - 1e-9))
+            return factor * magnitude;
+    }
+    return 10 * magnitude;
+}
+
+int decimalsFor(double step) {
+    int decimals = 0;
+    for (double scaled = step;
+         decimals < 9 && std::abs(scaled - std::round(scaled)) > 1e-6 * scaled; scaled *= 10)
+        ++decimals;
+    return decimals;
+}
+
+Ticks makeTicks(const Span &span, int maxIntervals) {
+    Ticks ticks;
+    const double step = tickStep(span.length(), std::clamp(maxIntervals, 2, kMaxTickIntervals));
+    ticks.decimals = decimalsFor(step);
+    const double first = std::ceil(span.min / step - 1e-9) * step;
+    // The bound on the count guards against rounding when the step is tiny next to the values.
+    for (int i = 0; i <= kMaxTickIntervals; ++i) {
+        double v = first + i * step;
+        if (v > span.max + step * 1e-9)
+            break;
+        if (std::abs(v) < step * 1e-9)
+            v = 0;
+        ticks.values.push_back(v);
+    }
+    return ticks;
+}
+
+QString tickLabel(double v, int decimals) {
+    if (std::abs(v) >= 1e9)
+        return QString::number(v, 'g', 6);
+    return QString::number(v, 'f', decimals);
+}
+
+double widestLabel(const Ticks &ticks, const QFontMetricsF &fm) {
+    double widest = 0;
+    for (double v : ticks.values)
+        widest = std::max(widest, fm.horizontalAdvance(tickLabel(v, ticks.decimals)));
+    return widest;
+}
+
+// Where the plot area lies in the widget and which ticks its axes carry.
+struct Layout {
+    QRect plot;
+    Ticks x;
+    Ticks y;
+};
+
+std::optional<Layout> layoutFor(const QRect &whole, const QFontMetricsF &fm, const Span &xs,
+                                const Span &ys, bool hasXLabel, bool hasYLabel) {
+    const double lineHeight = fm.height();
+    const int top = kOuterMargin + int(std::ceil(lineHeight / 2));
+    const int bottom = kOuterMargin + kTickLength + kLabelGap + int(std::ceil(lineHeight)) +
+                       (hasXLabel ? kLabelGap + int(std::ceil(lineHeight)) : 0);
+    const int plotHeight = whole.height() - top - bottom;
+    if (plotHeight < 8)
+        return std::nullopt;
+    Layout layout;
+    layout.y = makeTicks(ys, int(plotHeight / (lineHeight * 2.2)));
+    const int left = kOuterMargin + (hasYLabel ? int(std::ceil(lineHeight)) + kLabelGap : 0) +
+                     int(std::ceil(widestLabel(layout.y, fm))) + kLabelGap + kTickLength;
+    const double lastLabel = fm.horizontalAdvance(tickLabel(xs.max, 0));
+    const int right = kOuterMargin + int(std::ceil(lastLabel / 2));
+    const int plotWidth = whole.width() - left - right;
+    if (plotWidth < 8)
+        return std::nullopt;
+    // First guess at the label width, then once more with the widest label actually drawn.
+    const double spacing = fm.horizontalAdvance(QStringLiteral("0000")) + 2 * lineHeight;
+    layout.x = makeTicks(xs, int(plotWidth / spacing));
+    const double needed = widestLabel(layout.x, fm) + 2 * lineHeight;
+    if (needed > spacing)
+        layout.x = makeTicks(xs, int(plotWidth / needed));
+    layout.plot = QRect(whole.left() + left, whole.top() + top, plotWidth, plotHeight);
+    return layout;
+}
+
+// Maps graph coordinates onto the plot area. Coordinates are first expressed as fractions of
+// the axis ranges, where cutting is done; only cut values reach the painter.
+struct Frame {
+    Span xs;
+    Span ys;
+    QRectF plot;
+    QPointF toFraction(const GraphPoint &p) const { return {xs.fraction(p.x), ys.fraction(p.y)}; }
+    QPointF toPixel(const QPointF &f) const {
+        return {plot.left() + f.x() * plot.width(), plot.bottom() - f.y() * plot.height()};
+    }
+    double xPixel(double v) const { return plot.left() + xs.fraction(v) * plot.width(); }
+    double yPixel(double v) const { return plot.bottom() - ys.fraction(v) * plot.height(); }
+};
+
+// Start of a stretch of `length` moved as little as possible to lie within [lo, hi]; at lo when
+// it does not fit.
+double fitInto(double start, double length, double lo, double hi) {
+    return std::max(lo, std::min(start, hi - length));
+}
+
+QColor toColor(int rgb) {
+    return QColor(QRgb(rgb));
+}
+
+QColor blend(const QColor &a, const QColor &b, double t) {
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+// A position along a segment a-b, kept as its fraction from a and from b. The smaller of the
+// two is the exact one: a fraction near 1 has lost its low digits when the segment is long.
+struct Along {
+    double fromA;
+    double fromB;
+    bool after(const Along &o) const {
+        return fromA > 0.5 && o.fromA > 0.5 ? fromB < o.fromB : fromA > o.fromA;
+    }
+};
+
+bool insideCut(const QPointF &f) {
+    constexpr double slack = 0.01;
+    return f.x() >= kCutLow - slack && f.x() <= kCutHigh + slack && f.y() >= kCutLow - slack &&
+           f.y() <= kCutHigh + slack;
+}
+
+// Cuts the segment a-b (in fractions of the axis ranges) to the plot area. Each cut point is
+// interpolated from the nearer end, so a far-away end (1e300) does not swamp the result. A
+// result that rounding still put outside is dropped, so the painter never gets long lines.
+std::optional<std::pair<QPointF, QPointF>> cutSegment(const QPointF &a, const QPointF &b) {
+    const QPointF d = b - a;
+    if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
+        return std::nullopt;
+    // How far each end lies inside the left, right, bottom and top boundaries.
+    const double insideA[4] = {a.x() - kCutLow, kCutHigh - a.x(), a.y() - kCutLow,
+                               kCutHigh - a.y()};
+    const double insideB[4] = {b.x() - kCutLow, kCutHigh - b.x(), b.y() - kCutLow,
+                               kCutHigh - b.y()};
+    Along enter{0, 1};
+    Along leave{1, 0};
+    for (int i = 0; i < 4; ++i) {
+        const double outward = insideA[i] - insideB[i];
+        if (outward == 0) {
+            if (insideA[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const Along crossing{insideA[i] / outward, -insideB[i] / outward};
+        if (outward < 0 && crossing.after(enter))
+            enter = crossing;
+        else if (outward > 0 && leave.after(crossing))
+            leave = crossing;
+    }
+    if (enter.after(leave))
+        return std::nullopt;
+    const auto at = [&](const Along &t) {
+        return t.fromA <= 0.5 ? a + t.fromA * d : b - t.fromB * d;
+    };
+    const QPointF start = at(enter);
+    const QPointF end = at(leave);
+    if (!insideCut(start) || !insideCut(end))
+        return std::nullopt;
+    return std::pair{start, end};
+}
+
+void drawCurve(QPainter &p, const Frame &frame, const GraphPlot &plot) {
+    // Visible stretches of the curve; a point that is not a number breaks the line.
+    std::vector<QPolygonF> pieces;
+    for (std::size_t i = 1; i < plot.points.size(); ++i) {
+        const auto cut =
+            cutSegment(frame.toFraction(plot.points[i - 1]), frame.toFraction(plot.points[i]));
+        if (!cut)
+            continue;
+        const QPointF start = frame.toPixel(cut->first);
+        if (pieces.empty() || pieces.back().back() != start)
+            pieces.push_back(QPolygonF{start});
+        pieces.back().append(frame.toPixel(cut->second));
+    }
+    QPen pen(toColor(plot.color), 1.6);
+    pen.setJoinStyle(Qt::RoundJoin);
+    pen.setCapStyle(Qt::RoundCap);
+    p.setPen(pen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (const QPolygonF &piece : pieces)
+        p.drawPolyline(piece);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void drawRectangle(QPainter &p, const Frame &frame, const GraphPlot &plot) {
+    if (plot.points.size() != 2)
+        return;
+    QPointF corners[2];
+    for (int i = 0; i < 2; ++i) {
+        const QPointF f = frame.toFraction(plot.points[i]);
+        if (std::isnan(f.x()) || std::isnan(f.y()))
+            return;
+        // An axis-parallel rectangle keeps its visible part when its corners are clamped.
+        corners[i] = frame.toPixel(
+            {std::clamp(f.x(), kCutLow, kCutHigh), std::clamp(f.y(), kCutLow, kCutHigh)});
+    }
+    p.setPen(QPen(toColor(plot.color), 0));
+    p.setBrush(toColor(plot.fillColor));
+    p.drawRect(QRectF(corners[0], corners[1]).normalized());
+}
+
+void drawGrid(QPainter &p, const Frame &frame, const Layout &layout, const QColor &gridColor) {
+    p.setPen(QPen(gridColor, 0));
+    const QRect &plot = layout.plot;
+    for (double v : layout.x.values) {
+        const int x = std::clamp(int(std::round(frame.xPixel(v))), plot.left(), plot.right());
+        p.drawLine(x, plot.top(), x, plot.bottom());
+    }
+    for (double v : layout.y.values) {
+        const int y = std::clamp(int(std::round(frame.yPixel(v))), plot.top(), plot.bottom());
+        p.drawLine(plot.left(), y, plot.right(), y);
+    }
+}
+
+void drawAxes(QPainter &p, const Frame &frame, const Layout &layout, const QRect &whole,
+              const QString &xLabel, const QString &yLabel, const QColor &textColor) {
+    const QRect &plot = layout.plot;
+    const QFontMetricsF fm(p.font());
+    const double lineHeight = fm.height();
+    const QColor lineColor = blend(textColor, p.background().color(), 0.45);
+    p.setPen(lineColor);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(plot.adjusted(-1, -1, 0, 0));
+
+    const double labelTop = plot.bottom() + 1 + kTickLength + kLabelGap;
+    double lastRight = whole.left() - 1.0;
+    for (double v : layout.x.values) {
+        const double x = std::round(frame.xPixel(v));
+        p.setPen(lineColor);
+        p.drawLine(QPointF(x, plot.bottom() + 1), QPointF(x, plot.bottom() + kTickLength));
+        const QString text = tickLabel(v, layout.x.decimals);
+        const double width = fm.horizontalAdvance(text);
+        const double left = fitInto(x - width / 2, width, whole.left(), whole.right() + 1);
+        // Labels never overlap: one that would touch its neighbour is left out.
+        if (left <= lastRight + kLabelGap)
+            continue;
+        p.setPen(textColor);
+        p.drawText(QRectF(left, labelTop, width, lineHeight), Qt::AlignCenter, text);
+        lastRight = left + width;
+    }
+    for (double v : layout.y.values) {
+        const double y = std::round(frame.yPixel(v));
+        p.setPen(lineColor);
+        p.drawLine(QPointF(plot.left() - kTickLength, y), QPointF(plot.left() - 1, y));
+        p.setPen(textColor);
+        const double right = plot.left() - kTickLength - kLabelGap;
+        p.drawText(QRectF(whole.left(), y - lineHeight / 2, right - whole.left(), lineHeight),
+                   Qt::AlignRight | Qt::AlignVCenter, tickLabel(v, layout.y.decimals));
+    }
+
+    p.setPen(textColor);
+    if (!xLabel.isEmpty()) {
+        const double top = labelTop + lineHeight + kLabelGap;
+        p.drawText(QRectF(plot.left(), top, plot.width(), lineHeight), Qt::AlignCenter, xLabel);
+    }
+    if (!yLabel.isEmpty()) {
+        p.save();
+        p.translate(whole.left() + kOuterMargin + lineHeight / 2, plot.center().y());
+        p.rotate(-90);
+        p.drawText(QRectF(-plot.height() / 2.0, -lineHeight / 2, plot.height(), lineHeight),
+                   Qt::AlignCenter, yLabel);
+        p.restore();
+    }
+}
+
+// Cursors: a line over the full plot height with a dark halo, so that it stands out over any
+// fill, a diamond at the cursor's height and a tag with the cursor's number beside it. Tags
+// that would overlap move down a row; diamonds go on top, as they mark the data.
+void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
+                 const std::map<int, GraphPoint> &cursors, const QColor &firstColor) {
+    struct Visible {
+        int number;
+        double x; // left edge of the line's pixel column
+        QColor color;
+        std::optional<double> y;
+    };
+    const QRect &plot = layout.plot;
+    std::vector<Visible> visible;
+    for (const auto &[number, position] : cursors) {
+        const double fx = frame.xs.fraction(position.x);
+        if (!(fx >= 0 && fx <= 1))
+            continue;
+        // The axis maximum falls on the plot's last pixel row or column, not just past it.
+        Visible c{number, std::min(std::round(frame.xPixel(position.x)), double(plot.right())),
+                  number == 1 ? firstColor : kSecondaryCursorColor, std::nullopt};
+        const double fy = frame.ys.fraction(position.y);
+        if (fy >= 0 && fy <= 1)
+            c.y = std::min(std::round(frame.yPixel(position.y)), double(plot.bottom()));
+        visible.push_back(c);
+    }
+
+    const QColor halo(0, 0, 0, 150);
+    for (const Visible &c : visible) {
+        p.fillRect(QRectF(c.x - 1, plot.top(), 3, plot.height()), halo);
+        p.fillRect(QRectF(c.x, plot.top(), 1, plot.height()), c.color);
+    }
+
+    QFont tagFont = p.font();
+    tagFont.setBold(true);
+    p.setFont(tagFont);
+    const QFontMetricsF fm(tagFont);
+    std::vector<QRectF> tags;
+    for (const Visible &c : visible) {
+        const QString text = QString::number(c.number);
+        const double width = fm.horizontalAdvance(text) + 8;
+        const double height = fm.height() + 2;
+        // Beside the diamond, on its right unless that runs out of the plot; at the top of the
+        // line when the cursor's height is off the axis.
+        const double top =
+            c.y ? fitInto(*c.y + 0.5 - height / 2, height, plot.top() + 2, plot.bottom() - 1)
+                : plot.top() + 2;
+        const double beside = kDiamondRadius + 3;
+        const double left = !c.y                                       ? c.x + 0.5 - width / 2
+                            : c.x + beside + width <= plot.right() + 1 ? c.x + 0.5 + beside
+                                                                       : c.x + 0.5 - beside - width;
+        QRectF tag(fitInto(left, width, plot.left(), plot.right() + 1), top, width, height);
+        while (std::any_of(tags.begin(), tags.end(),
+                           [&](const QRectF &t) { return t.intersects(tag); }) &&
+               tag.bottom() + height < plot.bottom())
+            tag.translate(0, height + 2);
+        tags.push_back(tag);
+        p.setPen(QPen(halo, 1));
+        p.setBrush(c.color);
+        p.drawRect(tag);
+        p.setPen(Qt::black);
+        p.drawText(tag, Qt::AlignCenter, text);
+    }
+
+    // A diamond at the top or bottom of the axis shows whole, reaching into the margin.
+    const int reach = int(std::ceil(kDiamondRadius)) + 1;
+    p.setClipRect(plot.adjusted(-reach, -reach, reach, reach));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (const Visible &c : visible) {
+        if (!c.y)
+            continue;
+        const QPointF centre(c.x + 0.5, *c.y + 0.5);
+        constexpr double r = kDiamondRadius;
+        const QPointF diamond[4] = {centre + QPointF(0, -r), centre + QPointF(r, 0),
+                                    centre + QPointF(0, r), centre + QPointF(-r, 0)};
+        p.setPen(QPen(halo, 1.5));
+        p.setBrush(c.color);
+        p.drawPolygon(diamond, 4);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+} // namespace
+
+RtGraph::RtGraph(QWidget *parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+GraphModel &RtGraph::editModel() {
+    update();
+    return model_;
+}
+
+void RtGraph::setXMin(double v) {
+    editModel().xAxis.min = v;
+}
+void RtGraph::setXMax(double v) {
+    editModel().xAxis.max = v;
+}
+void RtGraph::setYMin(double v) {
+    editModel().yAxis.min = v;
+}
+void RtGraph::setYMax(double v) {
+    editModel().yAxis.max = v;
+}
+
+void RtGraph::setXLabel(const QString &s) {
+    xLabel_ = s;
+    update();
+}
+
+void RtGraph::setYLabel(const QString &s) {
+    yLabel_ = s;
+    update();
+}
+
+void RtGraph::setPlotBackground(const QColor &c) {
+    plotBackground_ = c;
+    update();
+}
+
+void RtGraph::setCursorColor(const QColor &c) {
+    cursorColor_ = c;
+    update();
+}
+
+QSize RtGraph::sizeHint() const {
+    return {480, 260};
+}
+
+QSize RtGraph::minimumSizeHint() const {
+    return {160, 100};
+}
+
+void RtGraph::paintEvent(QPaintEvent *) {
+    ++paintCount_;
+    QPainter p(this);
+    const QColor window = palette().color(QPalette::Window);
+    p.fillRect(rect(), window);
+    p.setBackground(window);
+
+    const Span xs = drawableSpan(model_.xAxis);
+    const Span ys = drawableSpan(model_.yAxis);
+    const auto layout =
+        layoutFor(rect(), QFontMetricsF(font()), xs, ys, !xLabel_.isEmpty(), !yLabel_.isEmpty());
+    if (!layout) {
+        p.fillRect(rect().adjusted(1, 1, -1, -1), plotBackground_);
+        return;
+    }
+    const Frame frame{xs, ys, QRectF(layout->plot)};
+
+    p.fillRect(layout->plot, plotBackground_);
+    drawGrid(p, frame, *layout, blend(plotBackground_, Qt::white, 0.12));
+    p.setClipRect(layout->plot);
+    for (const GraphPlot &plot : model_.plots) {
+        if (plot.kind == GraphPlot::Rectangle)
+            drawRectangle(p, frame, plot);
+        else
+            drawCurve(p, frame, plot);
+    }
+    drawCursors(p, frame, *layout, model_.cursors, cursorColor_);
+    p.setClipping(false);
+    p.setFont(font());
+    drawAxes(p, frame, *layout, rect(), xLabel_, yLabel_, palette().color(QPalette::WindowText));
+}
