@@ -16,6 +16,8 @@ class RtSwitch : public QCheckBox {
     void setOffText(const QString &text);
 
   protected:
+    // The whole control takes the click, not only the indicator and its text.
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
     void checkStateSet() override;
     void nextCheckState() override;
 

@@ -1,0 +1,56 @@
+// The video graph: the 256 samples of the last video read and the threshold line over them.
+#include "display/video_curve.h"
+
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
+#include "display/live_plot.h"
+#include "link/COM232.h"
+#include "params/params.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+constexpr double kLevelMax = 1023.0;
+
+// On the whole line the samples lie every 4 pixels; in a window they are consecutive pixels
+// from the window start the sensor last reported.
+void placeSamples() {
+    if (ccdMode == 0) {
+        SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, 1.0, 1024.0);
+        for (int i = 0; i < kVideoSamples; ++i)
+            xArray[i] = static_cast<unsigned short>(4 * i);
+        return;
+    }
+    SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, pix1,
+                       pix1 + kVideoSamples);
+    for (int i = 0; i < kVideoSamples; ++i)
+        xArray[i] = static_cast<unsigned short>(pix1 + i);
+}
+
+void plotAgainstSamples(const unsigned short *y, int color) {
+    PlotXY(panelHandle, MAIN_VIDEOGRAPH, xArray, y, kVideoSamples, VAL_UNSIGNED_SHORT_INTEGER,
+           VAL_UNSIGNED_SHORT_INTEGER, VAL_THIN_LINE, VAL_NO_POINT, VAL_SOLID, 1, color);
+}
+
+} // namespace
+
+void PlotDATACurve(const unsigned short *y) {
+    placeSamples();
+    SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, 0.0, kLevelMax);
+    DeleteGraphPlot(panelHandle, MAIN_VIDEOGRAPH, -1, VAL_IMMEDIATE_DRAW);
+    plotAgainstSamples(y, VAL_RED);
+    plotAgainstSamples(thdArray, VAL_DK_GREEN);
+}
+
+// The line follows the field at once; vThd takes the field's value only when the panel
+// values are gathered.
+int CC_NEDITVideoThreshold(int, int, int event, void *, int, int) {
+    if (event != EVENT_COMMIT && event != EVENT_LEFT_CLICK)
+        return 0;
+    unsigned short threshold = 0;
+    GetCtrlVal(panelHandle, MAIN_VIDEOTHRESHOLD, &threshold);
+    for (unsigned short &level : thdArray)
+        level = threshold;
+    PlotDATACurve(adcbuf);
+    return 0;
+}
