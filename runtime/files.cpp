@@ -106,7 +106,9 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numbe
     QSaveFile file(QString::fromLocal8Bit(fileName));
     if (!file.open(QIODevice::WriteOnly))
         return kFileIOError;
-    if (file.write(text) != text.size()) {
+    // commit() can report success although its last flush failed (a full disk), so the
+    // flush is checked first and a partial file never replaces the old one.
+    if (file.write(text) != text.size() || !file.flush()) {
         file.cancelWriting();
         return kFileIOError;
     }
