@@ -1,0 +1,277 @@
+// Serial ports on QSerialPort, all on the GUI thread. Each port number keeps one record for the
+// whole run; its QSerialPort exists while the port is open.
+//
+// Receive callbacks are not driven by readyRead: Qt does not signal again for bytes that arrive
+// while a slot runs, so the event loop calls rtPollSerial after every pass and a callback runs
+// whenever enough bytes wait. The port's socket notifier still wakes the event loop when bytes
+// arrive.
+//
+// The queue sizes of OpenComConfig are accepted and ignored: Qt's buffers grow as needed. Line
+// settings out of range, or refused by the device, make the open fail with kComCannotOpen.
+#include "runtime.h"
+#include "runtime_qt.h"
+#include "serial_device.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <sys/ioctl.h>
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 2000;
+constexpr double kLongestTimeoutSeconds = 1e6;
+
+struct ComPort {
+    std::unique_ptr<QSerialPort> serial; // null while closed
+    int generation = 0;                  // counts opens, so a stale close request is dropped
+    bool failed = false;                 // the device failed; closed at the next chance
+    int timeoutMs = kDefaultTimeoutMs;
+    ComCallbackPtr callback = nullptr;
+    void *callbackData = nullptr;
+    int notifyCount = 0;
+    bool inCallback = false;
+};
+
+// Records are never erased, so a reference stays valid while a callback opens or closes ports.
+std::map<int, ComPort> &comPorts() {
+    static std::map<int, ComPort> ports;
+    return ports;
+}
+
+void closeSerial(ComPort &port) {
+    port.serial.reset();
+    port.failed = false;
+    port.callback = nullptr;
+    port.callbackData = nullptr;
+    port.notifyCount = 0;
+}
+
+// Ports still open when the application object goes away are closed while Qt can still
+// release their notifiers.
+void closeAllPorts() {
+    for (auto &entry : comPorts())
+        closeSerial(entry.second);
+}
+
+void hookShutdown() {
+    static bool hooked = false;
+    if (!hooked)
+        qAddPostRoutine(closeAllPorts);
+    hooked = true;
+}
+
+// The record of an open port, or nullptr. A port whose device failed is closed here, so every
+// call after the failure sees a port that is not open.
+ComPort *openPort(int number) {
+    const auto it = comPorts().find(number);
+    if (it == comPorts().end() || !it->second.serial)
+        return nullptr;
+    if (it->second.failed) {
+        closeSerial(it->second);
+        return nullptr;
+    }
+    return &it->second;
+}
+
+// A removed adapter reports ResourceError. A hung-up line reads as end of file, which Qt
+// reports as ResourceError or ReadError depending on the errno that the last failed system call
+// left behind; as ReadError the read notifier stays armed and the error repeats on every pass.
+// Writes to it fail with ResourceError or WriteError. None of these recovers.
+bool isDeviceFailure(QSerialPort::SerialPortError error) {
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+           error == QSerialPort::WriteError;
+}
+
+void closeIfStillFailed(int number, int generation) {
+    ComPort &port = comPorts()[number];
+    if (port.generation == generation && port.failed)
+        closeSerial(port);
+}
+
+// The port is closed from the event loop rather than inside Qt's own notification, which may
+// still be using the port's notifiers; until then every call treats it as closed.
+void noteError(int number, int generation, QSerialPort::SerialPortError error) {
+    ComPort &port = comPorts()[number];
+    if (!isDeviceFailure(error) || port.failed)
+        return;
+    port.failed = true;
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [number, generation] { closeIfStillFailed(number, generation); },
+            Qt::QueuedConnection);
+}
+
+bool setLineSettings(QSerialPort &serial, long baudRate, int parity, int dataBits, int stopBits) {
+    // Parity codes: 0 none, 1 odd, 2 even, 3 mark, 4 space.
+    static constexpr std::array kParities{QSerialPort::NoParity, QSerialPort::OddParity,
+                                          QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                          QSerialPort::SpaceParity};
+    if (baudRate < 1 || baudRate > std::numeric_limits<qint32>::max() || parity < 0 ||
+        parity >= int(kParities.size()) || dataBits < 5 || dataBits > 8 ||
+        (stopBits != 1 && stopBits != 2))
+        return false;
+    serial.setBaudRate(qint32(baudRate));
+    serial.setParity(kParities[std::size_t(parity)]);
+    serial.setDataBits(QSerialPort::DataBits(dataBits));
+    serial.setStopBits(QSerialPort::StopBits(stopBits));
+    return true;
+}
+
+// Bytes waiting: those Qt has read plus those still in the kernel's queue, which Qt only
+// fetches when its notifier next runs.
+qint64 waitingBytes(QSerialPort &serial) {
+    int inKernel = 0;
+    if (ioctl(serial.handle(), FIONREAD, &inKernel) != 0)
+        inKernel = 0;
+    return serial.bytesAvailable() + inKernel;
+}
+
+} // namespace
+
+int OpenComConfig(int number, const char *deviceName, long baudRate, int parity, int dataBits,
+                  int stopBits, int /*inputQueueSize*/, int /*outputQueueSize*/) {
+    const QString path = deviceName && *deviceName
+                             ? rtAbsoluteDevicePath(QString::fromLocal8Bit(deviceName))
+                             : rtComDevice(number);
+    if (number < 1 || path.isEmpty())
+        return kComInvalidPort;
+
+    ComPort &port = comPorts()[number];
+    closeSerial(port);
+    auto serial = std::make_unique<QSerialPort>();
+    serial->setPortName(path);
+    if (!setLineSettings(*serial, baudRate, parity, dataBits, stopBits))
+        return kComCannotOpen;
+    if (!serial->open(QIODevice::ReadWrite))
+        return serial->error() == QSerialPort::DeviceNotFoundError ? kComDeviceNotFound
+                                                                   : kComCannotOpen;
+
+    hookShutdown();
+    port.serial = std::move(serial);
+    ++port.generation;
+    port.timeoutMs = kDefaultTimeoutMs;
+    QObject::connect(port.serial.get(), &QSerialPort::errorOccurred, port.serial.get(),
+                     [number, generation = port.generation](QSerialPort::SerialPortError error) {
+                         noteError(number, generation, error);
+                     });
+    return 0;
+}
+
+int SetComTime(int number, double timeoutSeconds) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    const double seconds =
+        timeoutSeconds > 0 ? std::min(timeoutSeconds, kLongestTimeoutSeconds) : 0.0;
+    port->timeoutMs = int(std::lround(seconds * 1000));
+    return 0;
+}
+
+int SetCTSMode(int number, int mode) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    const auto flow = mode ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl;
+    return port->serial->setFlowControl(flow) ? 0 : kComIOError;
+}
+
+int FlushInQ(int number) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    return port->serial->clear(QSerialPort::Input) ? 0 : kComIOError;
+}
+
+int FlushOutQ(int number) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    return port->serial->clear(QSerialPort::Output) ? 0 : kComIOError;
+}
+
+// Qt's output buffer takes every byte at once, so a write never waits for the port's time-out.
+int ComWrt(int number, const char *buffer, int count) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    if (count <= 0)
+        return 0;
+    const qint64 taken = port->serial->write(buffer, count);
+    if (taken < 0 || !port->serial->flush())
+        return kComIOError;
+    return int(taken);
+}
+
+// Qt's wait blocks without running the event loop, so no callback or timer runs inside a read.
+int ComRd(int number, char *buffer, int count) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    if (count <= 0)
+        return 0;
+    QSerialPort &serial = *port->serial;
+    const QDeadlineTimer deadline(port->timeoutMs, Qt::PreciseTimer);
+    // Once the time is up, one more wait of 0 ms still fetches what the kernel holds.
+    while (serial.bytesAvailable() < count) {
+        if (!serial.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    }
+    const qint64 got = serial.read(buffer, std::min<qint64>(count, serial.bytesAvailable()));
+    return got < 0 ? kComIOError : int(got);
+}
+
+int GetInQLen(int number) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    return int(std::min<qint64>(waitingBytes(*port->serial), std::numeric_limits<int>::max()));
+}
+
+int CloseCom(int number) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    closeSerial(*port);
+    return 0;
+}
+
+int InstallComCallback(int number, int eventMask, int notifyCount, int /*eventCharacter*/,
+                       ComCallbackPtr callbackFunction, void *callbackData) {
+    ComPort *port = openPort(number);
+    if (!port)
+        return kComPortNotOpen;
+    // Only the receive-count event is delivered; the tool's callback ignores the others.
+    const bool on = (eventMask & LWRS_RXCHAR) && callbackFunction;
+    port->callback = on ? callbackFunction : nullptr;
+    port->callbackData = on ? callbackData : nullptr;
+    port->notifyCount = on ? std::max(notifyCount, 1) : 0;
+    return 0;
+}
+
+const char *ComDevicePath(int number) {
+    static std::map<int, std::string> paths;
+    std::string &path = paths[number];
+    path = rtComDevice(number).toStdString();
+    return path.c_str();
+}
+
+// A callback may open or close ports: map iterators survive insertions, and records are never
+// erased.
+void rtPollSerial() {
+    for (auto &[number, record] : comPorts()) {
+        if (!record.callback || record.inCallback || !openPort(number) ||
+            waitingBytes(*record.serial) < record.notifyCount)
+            continue;
+        record.inCallback = true;
+        record.callback(number, LWRS_RXCHAR, record.callbackData);
+        record.inCallback = false;
+    }
+}
