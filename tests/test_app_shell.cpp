@@ -135,6 +135,19 @@ class AppShellTest : public QObject {
         QVERIFY(rtPanelWidget(panelHandle)->isVisible()); // closing hides nothing by itself
     }
 
+    void tabMovesThroughTheOperationsFirst() {
+        QWidget *port = rtControlWidget(panelHandle, MAIN_PORT);
+        auto next = [](QWidget *w) {
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled());
+            return w;
+        };
+        QCOMPARE(next(port), rtControlWidget(panelHandle, MAIN_RUN));
+        QCOMPARE(next(rtControlWidget(panelHandle, MAIN_GET)),
+                 rtControlWidget(panelHandle, MAIN_POWER));
+    }
+
     void quitButtonEndsTheEventLoop() {
         auto *quit = qobject_cast<QAbstractButton *>(rtControlWidget(panelHandle, MAIN_QUIT));
         QTimer::singleShot(0, [quit] { QTest::mouseClick(quit, Qt::LeftButton); });
