@@ -42,8 +42,8 @@ void readVideoSignal() {
 }
 
 // Sends the order-8 request with pp as it stands and waits for the reply; a silent sensor
-// ends the loop.
-void exchangeLiveFrame() {
+// ends the loop. Returns whether the reply came.
+bool exchangeLiveFrame() {
     receiveCallbackOn();
     FlushInQ(com);
     FlushOutQ(com);
@@ -62,17 +62,21 @@ void exchangeLiveFrame() {
     }
     receiveCallbackOff();
     StopTickTimer();
+    return rx_flag == 1;
 }
 
-// A pass runs to its end even when Stop came during it.
+// A pass runs to its end even when Stop came during it. Without a reply pp still holds the
+// request, on the first pass the parameter set: drawn as a live frame it would show the
+// background value as teach value and take it into tVal, so nothing is drawn then.
 void capturePass() {
     FlushInQ(com);
     FlushOutQ(com);
     readVideoSignal();
     PlotDATACurve(adcbuf);
-    exchangeLiveFrame();
-    pix1 = pp[kWindowStartWord];
-    PlotRAWValues();
+    if (exchangeLiveFrame()) {
+        pix1 = pp[kWindowStartWord];
+        PlotRAWValues();
+    }
     ProcessSystemEvents();
 }
 
