@@ -12,12 +12,15 @@
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+
+using namespace toolprobe;
 
 namespace {
 
@@ -83,18 +86,6 @@ struct ScriptedSensor {
     }
 };
 
-void attach(const QString &device) {
-    CloseCom(com);
-    qputenv("RMOX_COM1", device.toLocal8Bit());
-    InitRS232(1);
-}
-
-int dimmed(int panel, int control) {
-    int value = -1;
-    GetCtrlAttribute(panel, control, ATTR_DIMMED, &value);
-    return value;
-}
-
 void clickStop() {
     QTest::mouseClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::LeftButton);
 }
@@ -129,10 +120,12 @@ class LiveTest : public QObject {
         tVal = tTol = 1;
         SetCtrlVal(panelHandle, MAIN_TEACHVALUE, 0);
         int runningAfterKey = -1;
-        QTimer::singleShot(
-            200, [] { QTest::keyClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::Key_Space); });
-        QTimer::singleShot(500, [&] { runningAfterKey = stop_flag == 0; });
-        QTimer::singleShot(600, clickStop);
+        // Precise timers: a coarse one may fire up to 5 % early.
+        QTimer::singleShot(200, Qt::PreciseTimer, [] {
+            QTest::keyClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::Key_Space);
+        });
+        QTimer::singleShot(500, Qt::PreciseTimer, [&] { runningAfterKey = stop_flag == 0; });
+        QTimer::singleShot(600, Qt::PreciseTimer, clickStop);
         QElapsedTimer clock;
         clock.start();
         run();

@@ -7,6 +7,7 @@
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,9 +17,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace {
+using namespace toolprobe;
 
-using Words = std::array<unsigned short, PNUM>;
+namespace {
 
 // A valid set, different from the panel file's start values.
 constexpr Words kSet = {650, 1, 480, 120, 0, 2, 150, 870, 200, 24, 0, 0, 1, 256, 1, 1050};
@@ -27,11 +28,6 @@ Words packet() {
     Words w;
     std::copy(pp, pp + PNUM, w.begin());
     return w;
-}
-
-Words variables() {
-    CopyVarsToPP();
-    return packet();
 }
 
 // Puts a set into the packet, the variables and the panel.

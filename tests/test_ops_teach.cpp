@@ -9,47 +9,15 @@
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <array>
 
+using namespace toolprobe;
+
 namespace {
-
-using Words = std::array<unsigned short, PNUM>;
-
-Words variables() {
-    CopyVarsToPP();
-    Words w;
-    std::copy(pp, pp + PNUM, w.begin());
-    return w;
-}
-
-Words wordsOf(const QByteArray &frame) {
-    Words w{};
-    for (int i = 0; i < PNUM && 5 + 2 * i < frame.size(); ++i)
-        w[i] =
-            static_cast<unsigned short>(quint8(frame[4 + 2 * i]) << 8 | quint8(frame[5 + 2 * i]));
-    return w;
-}
-
-void attach(const QString &device) {
-    CloseCom(com);
-    qputenv("RMOX_COM1", device.toLocal8Bit());
-    InitRS232(1);
-}
-
-int valueOf(int panel, int control) {
-    int v = -1;
-    GetCtrlVal(panel, control, &v);
-    return v;
-}
-
-int dimmed(int panel, int control) {
-    int v = -1;
-    GetCtrlAttribute(panel, control, ATTR_DIMMED, &v);
-    return v;
-}
 
 void teach() {
     CC_ButtonTeach(panelHandle, MAIN_TEACH, EVENT_COMMIT, nullptr, 0, 0);

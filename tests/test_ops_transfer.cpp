@@ -10,6 +10,7 @@
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,28 +20,12 @@
 #include <array>
 #include <memory>
 
-namespace {
+using namespace toolprobe;
 
-using Words = std::array<unsigned short, PNUM>;
+namespace {
 
 // The simulator's EEPROM set at its start; its RAM starts as a copy.
 constexpr Words kSensorSet = {700, 1, 400, 90, 0, 1, 100, 900, 300, 50, 0, 0, 0, 10, 2, 1100};
-
-Words variables() {
-    CopyVarsToPP();
-    Words w;
-    std::copy(pp, pp + PNUM, w.begin());
-    return w;
-}
-
-// The data words of a frame, high byte first after the sync and order words.
-Words wordsOf(const QByteArray &frame) {
-    Words w{};
-    for (int i = 0; i < PNUM && 5 + 2 * i < frame.size(); ++i)
-        w[i] =
-            static_cast<unsigned short>(quint8(frame[4 + 2 * i]) << 8 | quint8(frame[5 + 2 * i]));
-    return w;
-}
 
 QByteArray textOf(const Words &w) {
     QByteArray text;
@@ -64,19 +49,6 @@ void writeFile(const QString &path, const QByteArray &text) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
-}
-
-// Points port 1 at a device and runs the port set-up with its line check.
-void attach(const QString &device) {
-    CloseCom(com);
-    qputenv("RMOX_COM1", device.toLocal8Bit());
-    InitRS232(1);
-}
-
-int valueOf(int panel, int control) {
-    int v = -1;
-    GetCtrlVal(panel, control, &v);
-    return v;
 }
 
 std::array<int, 3> targetButtons() {
