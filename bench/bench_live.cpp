@@ -1,0 +1,491 @@
+// Live operation against the simulated sensor, measured from outside the operations:
+//   - Run's exchanges and Data's sweeps per second on a paced 19200-baud line, as a share of
+//     what the line can carry (the sensor answers without delay), beside the rate of a plain
+//     client on the same line: the ceiling that the simulator and the operating system allow;
+//   - Run's exchanges per second with an unpaced sensor: the tool's own cost per exchange;
+//   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
+//     process of its own so that only the tool is counted;
+//   - resident memory after 1,000 and after 100,000 unpaced exchanges.
+// Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
+// Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
+//
+// Usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]
+//   --quick   shorter runs (10,000 unpaced exchanges instead of 100,000)
+//   --hidden  leaves the main panel hidden, which tells the cost of drawing from the rest
+//   --only    measures one figure
+// (with QT_QPA_PLATFORM=offscreen where there is no display)
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
+#include "link/COM232.h"
+#include "ops/run_stop.h"
+#include "ops/video_capture.h"
+#include "params/params.h"
+#include "runtime/runtime.h"
+#include "sim/sensor.h"
+#include "support/sim_process.h"
+#include "support/tool_fixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <functional>
+#include <poll.h>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint16_t kLiveOrder = 8;
+constexpr int kExchangeBytes = 2 * kFrameBytes;
+constexpr int kSweepBytes =
+    (kVideoSamples / kVideoBlockSamples) * (kFrameBytes + kVideoBlockBytes) + kExchangeBytes;
+constexpr double kLineExchangesPerSecond = sim::kLineBytesPerSecond / kExchangeBytes;
+constexpr double kLineSweepsPerSecond = sim::kLineBytesPerSecond / kSweepBytes;
+
+constexpr double kRunShareTarget = 0.99;
+constexpr double kDataShareTarget = 0.98;
+constexpr double kUnpacedTarget = 3000;
+constexpr double kCpuShareTarget = 0.03;
+constexpr long kRssGrowthLimitKiB = 64;
+
+// The first replies may still carry start-up cost (first drawing, first allocations).
+constexpr std::uint64_t kWarmUpExchanges = 3;
+constexpr std::uint64_t kWarmUpSweeps = 1;
+constexpr std::uint64_t kFirstRssExchanges = 1000;
+constexpr int kPollMs = 2;
+constexpr int kReferenceTimeoutMs = 2000;
+
+struct Settings {
+    double pacedRunSeconds;
+    double dataSeconds;
+    std::uint64_t longRunExchanges;
+    double longRunLimitSeconds; // ends the unpaced Run early on a slow machine
+    double cpuRunSeconds;
+};
+
+// A full run takes about two and a half minutes; the reference client runs as long as Run.
+constexpr Settings kFull{10, 12, 100000, 100, 10};
+constexpr Settings kQuick{4, 5, 10000, 20, 4};
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](timeval t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// VmRSS of this process in KiB, read without allocating; -1 when it cannot be read.
+long residentKiB() {
+    char text[4096];
+    const int fd = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0)
+        return -1;
+    text[n] = '\0';
+    const char *line = std::strstr(text, "VmRSS:");
+    return line ? std::strtol(line + 6, nullptr, 10) : -1;
+}
+
+void clickStop() {
+    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
+}
+
+// Points port 1 at a device and opens it as start-up does; true when the line check passed.
+bool attach(const std::string &device) {
+    CloseCom(com);
+    qputenv("RMOX_COM1", QByteArray::fromStdString(device));
+    com = 1;
+    InitRS232(com);
+    return ret == 1;
+}
+
+// Closes the tool's port when it goes out of scope. Declared after a sensor, it closes the port
+// before the sensor goes away, so that the tool never sees the line hang up.
+struct PortGuard {
+    PortGuard() = default;
+    PortGuard(const PortGuard &) = delete;
+    PortGuard &operator=(const PortGuard &) = delete;
+    ~PortGuard() { CloseCom(com); }
+};
+
+// True when the operation that just ended was stopped rather than timed out.
+bool endedByStop(const char *what) {
+    if (StatusText() != "Timeout RS232-Line!")
+        return true;
+    std::fprintf(stderr, "bench_live: %s ended in a time-out\n", what);
+    return false;
+}
+
+// The simulated sensor on a thread of this process, for its counters.
+class ThreadSensor {
+  public:
+    explicit ThreadSensor(const sim::Options &options) : sensor_(options) {
+        thread_ = std::thread([this] {
+            try {
+                sensor_.run();
+            } catch (const std::exception &e) {
+                std::fprintf(stderr, "bench_live: sensor failed: %s\n", e.what());
+            }
+        });
+    }
+    ~ThreadSensor() {
+        sensor_.requestStop();
+        thread_.join();
+    }
+    ThreadSensor(const ThreadSensor &) = delete;
+    ThreadSensor &operator=(const ThreadSensor &) = delete;
+
+    const std::string &devicePath() const { return sensor_.devicePath(); }
+    std::uint64_t liveRequests() const { return sensor_.counters().requestsOf(kLiveOrder); }
+
+  private:
+    sim::Sensor sensor_;
+    std::thread thread_;
+};
+
+// Polls a counter from the tool's own event processing while an operation runs and reports
+// every change with the count and the seconds since the watch began; the moment of a change
+// is known to within the polling interval.
+class CounterWatch {
+  public:
+    CounterWatch(std::function<std::uint64_t()> counter,
+                 std::function<void(std::uint64_t, double)> changed)
+        : counter_(std::move(counter)), changed_(std::move(changed)), base_(counter_()),
+          start_(Clock::now()) {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.callOnTimeout([this] { poll(); });
+        timer_.start(kPollMs);
+    }
+
+  private:
+    void poll() {
+        const std::uint64_t count = counter_() - base_;
+        if (count == last_)
+            return;
+        last_ = count;
+        changed_(count, std::chrono::duration<double>(Clock::now() - start_).count());
+    }
+
+    std::function<std::uint64_t()> counter_;
+    std::function<void(std::uint64_t, double)> changed_;
+    std::uint64_t base_;
+    std::uint64_t last_ = 0;
+    Clock::time_point start_;
+    QTimer timer_;
+};
+
+// Rate between the first and the last change noted.
+struct RateSpan {
+    std::uint64_t firstCount = 0, lastCount = 0;
+    double firstSeconds = 0, lastSeconds = 0;
+    bool started = false;
+
+    void note(std::uint64_t count, double seconds) {
+        if (!started) {
+            firstCount = count;
+            firstSeconds = seconds;
+            started = true;
+        }
+        lastCount = count;
+        lastSeconds = seconds;
+    }
+    double perSecond() const {
+        const double span = lastSeconds - firstSeconds;
+        return span > 0 ? double(lastCount - firstCount) / span : 0;
+    }
+};
+
+// Runs an operation until `seconds` have passed since its first counted unit after the
+// warm-up, and returns the rate of the counted units.
+RateSpan measureRate(const std::function<std::uint64_t()> &counter, std::uint64_t warmUp,
+                     double seconds, const std::function<void()> &operation) {
+    RateSpan span;
+    bool stopped = false;
+    CounterWatch watch(counter, [&](std::uint64_t count, double at) {
+        if (count < warmUp || stopped)
+            return;
+        span.note(count, at);
+        if (at - span.firstSeconds >= seconds) {
+            stopped = true;
+            clickStop();
+        }
+    });
+    operation();
+    return span;
+}
+
+void run() {
+    CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void data() {
+    CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+template <typename... Args> std::string format(const char *pattern, Args... args) {
+    char text[96];
+    std::snprintf(text, sizeof text, pattern, args...);
+    return text;
+}
+
+struct Row {
+    std::string figure, measured, target, verdict;
+};
+
+using Rows = std::vector<Row>;
+
+std::string verdict(bool met) {
+    return met ? "met" : "NOT met";
+}
+
+Row lineShareRow(const char *figure, double perSecond, double linePerSecond, double target) {
+    const double share = perSecond / linePerSecond;
+    return {figure, format("%.3f/s = %.1f %% of line", perSecond, 100 * share),
+            format(">= %.0f %% (%.3f/s)", 100 * target, target * linePerSecond),
+            verdict(share >= target)};
+}
+
+// A sensor on a paced line that answers without delay.
+sim::Options pacedOptions() {
+    sim::Options options;
+    options.replyDelayMs = 0;
+    return options;
+}
+
+bool exchangeOnce(int fd) {
+    if (write(fd, szWriteBuf, kFrameBytes) != kFrameBytes)
+        return false;
+    char reply[kFrameBytes];
+    for (int got = 0; got < kFrameBytes;) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, kReferenceTimeoutMs) != 1)
+            return false;
+        const ssize_t n = read(fd, reply + got, std::size_t(kFrameBytes - got));
+        if (n <= 0)
+            return false;
+        got += int(n);
+    }
+    return true;
+}
+
+// What the simulator and the operating system allow on the paced line: a plain client that
+// writes a live-data request and waits for the whole reply, over and over. The gap between
+// its rate and Run's is the tool's own doing. Returns 0 when the device fails.
+double referenceRate(const std::string &device, double seconds) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    CopyVarsToPP();
+    FillTxBuf(kLiveOrder, pp);
+    RateSpan span;
+    const auto start = Clock::now();
+    for (std::uint64_t count = 1; !span.started || span.lastSeconds - span.firstSeconds < seconds;
+         ++count) {
+        if (!exchangeOnce(fd)) {
+            close(fd);
+            return 0;
+        }
+        if (count >= kWarmUpExchanges)
+            span.note(count, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    close(fd);
+    return span.perSecond();
+}
+
+bool measurePacedRun(const Settings &settings, Rows &rows) {
+    ThreadSensor sensor(pacedOptions());
+    const PortGuard port;
+    const double reference = referenceRate(sensor.devicePath(), settings.pacedRunSeconds);
+    if (reference <= 0) {
+        std::fprintf(stderr, "bench_live: the plain client got no reply\n");
+        return false;
+    }
+    rows.push_back(
+        {"Plain client, paced (the ceiling)",
+         format("%.3f/s = %.1f %% of line", reference, 100 * reference / kLineExchangesPerSecond),
+         "none", "-"});
+    if (!attach(sensor.devicePath()))
+        return false;
+    const double rate = measureRate([&] { return sensor.liveRequests(); }, kWarmUpExchanges,
+                                    settings.pacedRunSeconds, run)
+                            .perSecond();
+    rows.push_back(
+        lineShareRow("Run exchanges, paced", rate, kLineExchangesPerSecond, kRunShareTarget));
+    return endedByStop("paced Run");
+}
+
+// Data sends one live-data request a sweep, so those requests count the sweeps.
+bool measurePacedData(const Settings &settings, Rows &rows) {
+    ThreadSensor sensor(pacedOptions());
+    const PortGuard port;
+    if (!attach(sensor.devicePath()))
+        return false;
+    const double rate = measureRate([&] { return sensor.liveRequests(); }, kWarmUpSweeps,
+                                    settings.dataSeconds, data)
+                            .perSecond();
+    rows.push_back(
+        lineShareRow("Data sweeps, paced", rate, kLineSweepsPerSecond, kDataShareTarget));
+    return endedByStop("paced Data");
+}
+
+struct MemoryProbe {
+    std::uint64_t firstAt = 0, lastAt = 0;
+    long firstKiB = -1, lastKiB = -1;
+};
+
+// One long unpaced Run: the rate, and resident memory after the first thousand exchanges and
+// at the end.
+bool measureUnpaced(const Settings &settings, Rows &rows) {
+    sim::Options options;
+    options.pacing = false;
+    ThreadSensor sensor(options);
+    const PortGuard port;
+    if (!attach(sensor.devicePath()))
+        return false;
+    RateSpan span;
+    MemoryProbe memory;
+    bool stopped = false;
+    CounterWatch watch([&] { return sensor.liveRequests(); },
+                       [&](std::uint64_t count, double at) {
+                           if (count < kFirstRssExchanges || stopped)
+                               return;
+                           if (!span.started) {
+                               memory.firstKiB = residentKiB();
+                               memory.firstAt = count;
+                           }
+                           span.note(count, at);
+                           if (count >= settings.longRunExchanges ||
+                               at >= settings.longRunLimitSeconds) {
+                               memory.lastKiB = residentKiB();
+                               memory.lastAt = count;
+                               stopped = true;
+                               clickStop();
+                           }
+                       });
+    run();
+    if (!endedByStop("unpaced Run") || memory.firstKiB < 0 || memory.lastKiB < 0)
+        return false;
+    rows.push_back({"Run exchanges, unpaced", format("%.0f/s", span.perSecond()),
+                    format(">= %.0f/s", kUnpacedTarget),
+                    verdict(span.perSecond() >= kUnpacedTarget)});
+    const long growth = memory.lastKiB - memory.firstKiB;
+    rows.push_back({format("RSS growth, exchange %llu -> %llu",
+                           static_cast<unsigned long long>(memory.firstAt),
+                           static_cast<unsigned long long>(memory.lastAt)),
+                    format("%+ld KiB (%ld -> %ld KiB)", growth, memory.firstKiB, memory.lastKiB),
+                    format("< %ld KiB", kRssGrowthLimitKiB),
+                    memory.lastAt >= settings.longRunExchanges
+                        ? verdict(growth < kRssGrowthLimitKiB)
+                        : "short run"});
+    return true;
+}
+
+// The sensor runs as a process of its own here, so its CPU time is not counted.
+bool measureCpu(const Settings &settings, Rows &rows) {
+    SimProcess sim({"--reply-delay", "0"});
+    if (!sim.isRunning()) {
+        std::fprintf(stderr, "bench_live: %s\n", qPrintable(sim.errorString()));
+        return false;
+    }
+    const PortGuard port;
+    if (!attach(sim.devicePath().toStdString()))
+        return false;
+    QTimer::singleShot(int(settings.cpuRunSeconds * 1000), clickStop);
+    const auto start = Clock::now();
+    const double cpuStart = cpuSeconds();
+    run();
+    const double cpu = cpuSeconds() - cpuStart;
+    const double share = cpu / std::chrono::duration<double>(Clock::now() - start).count();
+    rows.push_back({"CPU of the tool, paced Run", format("%.2f %% of a core", 100 * share),
+                    format("< %.0f %%", 100 * kCpuShareTarget), verdict(share < kCpuShareTarget)});
+    return endedByStop("paced Run with the sensor process");
+}
+
+struct Phase {
+    const char *name;
+    bool (*measure)(const Settings &, Rows &);
+};
+
+constexpr Phase kPhases[] = {
+    {"run", measurePacedRun},
+    {"data", measurePacedData},
+    {"unpaced", measureUnpaced},
+    {"cpu", measureCpu},
+};
+
+void printTable(const Rows &rows) {
+    std::printf("\n%-36s %-30s %-22s %s\n", "figure", "measured", "target", "verdict");
+    for (const Row &row : rows)
+        std::printf("%-36s %-30s %-22s %s\n", row.figure.c_str(), row.measured.c_str(),
+                    row.target.c_str(), row.verdict.c_str());
+    std::printf("line limit: %.2f exchanges/s of %d bytes, %.3f sweeps/s of %d bytes\n",
+                kLineExchangesPerSecond, kExchangeBytes, kLineSweepsPerSecond, kSweepBytes);
+}
+
+struct Arguments {
+    Settings settings = kFull;
+    std::string only; // one phase by name; empty runs them all
+    bool hidden = false;
+    bool valid = true;
+};
+
+Arguments parseArguments(int argc, char **argv) {
+    Arguments args;
+    for (int i = 1; i < argc && args.valid; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            args.settings = kQuick;
+        else if (std::strcmp(argv[i], "--hidden") == 0)
+            args.hidden = true;
+        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+            args.only = argv[++i];
+        else
+            args.valid = false;
+    }
+    const bool known = std::any_of(std::begin(kPhases), std::end(kPhases),
+                                   [&](const Phase &p) { return args.only == p.name; });
+    args.valid = args.valid && (args.only.empty() || known);
+    return args;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    const Arguments args = parseArguments(argc, argv);
+    if (!args.valid) {
+        std::fprintf(stderr,
+                     "usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]\n");
+        return 2;
+    }
+    QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
+    if (!StartToolPanels())
+        return 2;
+    if (!args.hidden)
+        DisplayPanel(panelHandle);
+    Rows rows;
+    bool ok = true;
+    for (const Phase &phase : kPhases)
+        if (ok && (args.only.empty() || args.only == phase.name))
+            ok = phase.measure(args.settings, rows);
+    if (!ok)
+        std::fprintf(stderr, "bench_live: set-up failed: %s\n", qPrintable(StatusText()));
+    StopToolPanels();
+    if (!ok)
+        return 2;
+    printTable(rows);
+    return 0;
+}
