@@ -6,8 +6,9 @@
 // whenever enough bytes wait. The port's socket notifier still wakes the event loop when bytes
 // arrive.
 //
-// The queue sizes of OpenComConfig are accepted and ignored: Qt's buffers grow as needed. Line
-// settings out of range, or refused by the device, make the open fail with kComCannotOpen.
+// The input queue size of OpenComConfig bounds Qt's read buffer (bytes beyond it wait in the
+// kernel and still count as waiting); the output queue size is ignored. Line settings out of range,
+// or refused by the device, make the open fail with kComCannotOpen.
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
@@ -137,7 +138,7 @@ qint64 waitingBytes(QSerialPort &serial) {
 } // namespace
 
 int OpenComConfig(int number, const char *deviceName, long baudRate, int parity, int dataBits,
-                  int stopBits, int /*inputQueueSize*/, int /*outputQueueSize*/) {
+                  int stopBits, int inputQueueSize, int /*outputQueueSize*/) {
     const QString path = deviceName && *deviceName
                              ? rtAbsoluteDevicePath(QString::fromLocal8Bit(deviceName))
                              : rtComDevice(number);
@@ -148,6 +149,10 @@ int OpenComConfig(int number, const char *deviceName, long baudRate, int parity,
     closeSerial(port);
     auto serial = std::make_unique<QSerialPort>();
     serial->setPortName(path);
+    // A bounded buffer keeps Qt from reserving a fresh large chunk for every few bytes that
+    // trickle in while a frame is incomplete; bytes beyond it wait in the kernel.
+    if (inputQueueSize > 0)
+        serial->setReadBufferSize(inputQueueSize);
     if (!setLineSettings(*serial, baudRate, parity, dataBits, stopBits))
         return kComCannotOpen;
     if (!serial->open(QIODevice::ReadWrite))

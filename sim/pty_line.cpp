@@ -75,6 +75,7 @@ void PtyLine::receive(Clock::time_point now, std::vector<Arrival> &out) {
 void PtyLine::send(std::span<const std::uint8_t> bytes, Clock::time_point earliest,
                    bool separately) {
     Clock::time_point t = std::max(earliest, outboundFree_);
+    const std::size_t first = queue_.size();
     for (std::uint8_t b : bytes) {
         if (pacing_) {
             t += byteTime_; // the byte is written when it would have finished on the line
@@ -85,6 +86,21 @@ void PtyLine::send(std::span<const std::uint8_t> bytes, Clock::time_point earlie
         queue_.push_back({b, t, separately});
     }
     outboundFree_ = t;
+    if (pacing_ && !separately) {
+        handOverInChunks(first);
+    }
+}
+
+// A receiving UART hands bytes to the host a few at a time, not byte by byte: each byte of a
+// chunk is written when the chunk's last byte has crossed the line. The last byte of a reply
+// keeps its own time, so the line's throughput is unchanged.
+void PtyLine::handOverInChunks(std::size_t first) {
+    for (std::size_t start = first; start < queue_.size(); start += kHostChunk) {
+        const std::size_t last = std::min(start + kHostChunk, queue_.size()) - 1;
+        for (std::size_t i = start; i < last; ++i) {
+            queue_[i].due = queue_[last].due;
+        }
+    }
 }
 
 std::size_t PtyLine::writeDue(Clock::time_point now) {

@@ -1,6 +1,7 @@
 // The sensor's end of the serial line: a pseudo-terminal in raw mode that models the timing
 // of a 19200-baud line. Each received byte is given the time it would have finished arriving
-// on such a line; bytes to send are queued with the time they may leave, one byte time apart.
+// on such a line; bytes to send are queued with the time they may leave, one byte time apart,
+// and handed over in chunks of up to eight as a receiving UART would.
 // Without pacing, bytes arrive when read and leave as soon as they are queued.
 #pragma once
 
@@ -51,6 +52,10 @@ class PtyLine {
     bool idle() const { return queue_.empty(); }
 
   private:
+    // Bytes a receiving UART hands to the host at a time.
+    static constexpr std::size_t kHostChunk = 8;
+    void handOverInChunks(std::size_t first);
+
     struct Outgoing {
         std::uint8_t byte;
         Clock::time_point due;

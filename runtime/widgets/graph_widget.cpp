@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
@@ -347,7 +348,8 @@ void drawAxes(QPainter &p, const Frame &frame, const Layout &layout, const QRect
 // fill, a diamond at the cursor's height and a tag with the cursor's number beside it. Tags
 // that would overlap move down a row; diamonds go on top, as they mark the data.
 void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
-                 const std::map<int, GraphPoint> &cursors, const QColor &firstColor) {
+                 const std::map<int, GraphPoint> &cursors, const QColor &firstColor,
+                 const QColor &plotBackground) {
     struct Visible {
         int number;
         double x; // left edge of the line's pixel column
@@ -369,7 +371,8 @@ void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
         visible.push_back(c);
     }
 
-    const QColor halo(0, 0, 0, 150);
+    // Opaque: a translucent fill this tall is slow to draw, on every live frame.
+    const QColor halo = blend(plotBackground, Qt::black, 0.6);
     for (const Visible &c : visible) {
         p.fillRect(QRectF(c.x - 1, plot.top(), 3, plot.height()), halo);
         p.fillRect(QRectF(c.x, plot.top(), 1, plot.height()), c.color);
@@ -403,7 +406,15 @@ void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
         p.setBrush(c.color);
         p.drawRect(tag);
         p.setPen(Qt::black);
-        p.drawText(tag, Qt::AlignCenter, text);
+        // Laid out once: shaping the same digits again on every live frame costs more than
+        // the rest of the cursor.
+        static std::map<int, QStaticText> labels;
+        QStaticText &label = labels.try_emplace(c.number, text).first->second;
+        label.prepare(p.transform(), tagFont);
+        const QSizeF size = label.size();
+        p.drawStaticText(
+            QPointF(tag.center().x() - size.width() / 2, tag.center().y() - size.height() / 2),
+            label);
     }
 
     // A diamond at the top or bottom of the axis shows whole, reaching into the margin.
@@ -432,7 +443,12 @@ RtGraph::RtGraph(QWidget *parent) : QWidget(parent) {
 }
 
 GraphModel &RtGraph::editModel() {
-    update();
+    // Plots and cursors stay inside the plot area (diamonds reach a little beyond it); a change
+    // of axes or looks is found in paintEvent, which then repaints the whole graph.
+    if (dataArea_.isEmpty())
+        update();
+    else
+        update(dataArea_);
     return model_;
 }
 
@@ -477,25 +493,50 @@ QSize RtGraph::minimumSizeHint() const {
     return {160, 100};
 }
 
-void RtGraph::paintEvent(QPaintEvent *) {
+void RtGraph::paintEvent(QPaintEvent *event) {
     ++paintCount_;
     QPainter p(this);
     const QColor window = palette().color(QPalette::Window);
-    p.fillRect(rect(), window);
-    p.setBackground(window);
-
     const Span xs = drawableSpan(model_.xAxis);
     const Span ys = drawableSpan(model_.yAxis);
     const auto layout =
         layoutFor(rect(), QFontMetricsF(font()), xs, ys, !xLabel_.isEmpty(), !yLabel_.isEmpty());
     if (!layout) {
+        p.fillRect(rect(), window);
         p.fillRect(rect().adjusted(1, 1, -1, -1), plotBackground_);
         return;
     }
     const Frame frame{xs, ys, QRectF(layout->plot)};
-
-    p.fillRect(layout->plot, plotBackground_);
-    drawGrid(p, frame, *layout, blend(plotBackground_, Qt::white, 0.12));
+    const QColor text = palette().color(QPalette::WindowText);
+    const QString key = QString("%1x%2@%3 %4 %5 %6 %7|%8|%9|%10 %11 %12 %13")
+                            .arg(width())
+                            .arg(height())
+                            .arg(devicePixelRatioF())
+                            .arg(xs.min)
+                            .arg(xs.max)
+                            .arg(ys.min)
+                            .arg(ys.max)
+                            .arg(xLabel_, yLabel_, font().toString())
+                            .arg(window.rgba())
+                            .arg(text.rgba())
+                            .arg(plotBackground_.rgba());
+    dataArea_ =
+        layout->plot.adjusted(-kDataAreaReach, -kDataAreaReach, kDataAreaReach, kDataAreaReach);
+    if (key != backgroundKey_ && !event->rect().contains(rect()))
+        update();
+    if (key != backgroundKey_) {
+        background_ = QPixmap(size() * devicePixelRatioF());
+        background_.setDevicePixelRatio(devicePixelRatioF());
+        QPainter bp(&background_);
+        bp.fillRect(rect(), window);
+        bp.setBackground(window);
+        bp.fillRect(layout->plot, plotBackground_);
+        drawGrid(bp, frame, *layout, blend(plotBackground_, Qt::white, 0.12));
+        bp.setFont(font());
+        drawAxes(bp, frame, *layout, rect(), xLabel_, yLabel_, text);
+        backgroundKey_ = key;
+    }
+    p.drawPixmap(0, 0, background_);
     p.setClipRect(layout->plot);
     for (const GraphPlot &plot : model_.plots) {
         if (plot.kind == GraphPlot::Rectangle)
@@ -503,8 +544,5 @@ void RtGraph::paintEvent(QPaintEvent *) {
         else
             drawCurve(p, frame, plot);
     }
-    drawCursors(p, frame, *layout, model_.cursors, cursorColor_);
-    p.setClipping(false);
-    p.setFont(font());
-    drawAxes(p, frame, *layout, rect(), xLabel_, yLabel_, palette().color(QPalette::WindowText));
+    drawCursors(p, frame, *layout, model_.cursors, cursorColor_, plotBackground_);
 }

@@ -6,6 +6,7 @@
 #include "../graph_model.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 class RtGraph : public QWidget {
@@ -20,7 +21,7 @@ class RtGraph : public QWidget {
     Q_PROPERTY(QColor plotBackground READ plotBackground WRITE setPlotBackground)
     Q_PROPERTY(QColor cursorColor READ cursorColor WRITE setCursorColor)
 
-public:
+  public:
     explicit RtGraph(QWidget *parent = nullptr);
 
     const GraphModel &model() const { return model_; }
@@ -50,11 +51,18 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     GraphModel model_;
+    // Background, grid and axes, drawn once for a size, ranges and looks: a live frame changes
+    // only plots and cursors.
+    QPixmap background_;
+    QString backgroundKey_;
+    // Where plots and cursors are drawn: what a model change repaints.
+    QRect dataArea_;
+    static constexpr int kDataAreaReach = 10;
     QString xLabel_;
     QString yLabel_;
     QColor plotBackground_{0x10, 0x18, 0x20};
