@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -44,6 +45,12 @@ QString nameFilter(const QString &typeList) {
     QString patterns = typeList;
     patterns.replace(';', ' ');
     return QString("Files (%1)").arg(patterns);
+}
+
+// Only plain decimal digits count: Qt's conversion alone also takes a number followed by a NUL
+// byte and whatever comes after it, or a leading '+'.
+bool isDecimal(const QByteArray &field) {
+    return std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool supportedLayout(int dataType, int numberOfGroups, int fileType) {
@@ -129,7 +136,7 @@ int FileToArray(const char *fileName, void *array, int dataType, int numberOfEle
             break;
         bool ok = false;
         unsigned long long v = field.toULongLong(&ok, 10);
-        if (!ok || field.startsWith('+'))
+        if (!ok || !isDecimal(field))
             return kFileFormatError;
         values.push_back(static_cast<unsigned int>(v));
     }

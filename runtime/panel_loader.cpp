@@ -10,10 +10,12 @@
 #include "widgets/switch.h"
 #include "widgets/timer.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QUiLoader>
+#include <QXmlStreamReader>
 #include <memory>
 
 namespace {
@@ -45,6 +47,20 @@ class PanelUiLoader : public QUiLoader {
         return nullptr;
     }
 };
+
+// Qt's form loader goes on with a layout it could not create and crashes on it, so a file
+// with a layout of no known class is refused before the loader sees it. Other faults of the
+// XML are left to the loader, which stops where this scan stops.
+bool layoutsKnown(const QByteArray &content, const QStringList &known) {
+    QXmlStreamReader xml(content);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement &&
+            xml.name() == QLatin1String("layout") &&
+            !known.contains(xml.attributes().value(QLatin1String("class")).toString()))
+            return false;
+    }
+    return true;
+}
 
 QWidget *findPanel(QWidget *root, int resourceId) {
     for (QWidget *w : root->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -121,8 +137,13 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId) {
     QFile file(QString::fromLocal8Bit(fileName));
     if (!file.open(QIODevice::ReadOnly))
         return UIEFileNotFound;
+    QByteArray content = file.readAll();
     PanelUiLoader loader;
-    std::unique_ptr<QWidget> root(loader.load(&file));
+    if (!layoutsKnown(content, loader.availableLayouts()))
+        return UIEBadPanelFile;
+    QBuffer buffer(&content);
+    buffer.open(QIODevice::ReadOnly);
+    std::unique_ptr<QWidget> root(loader.load(&buffer));
     if (!root)
         return UIEBadPanelFile;
     QWidget *panelWidget = findPanel(root.get(), resourceId);

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and libFuzzer (build folder $RMOX_FUZZ_BUILD_DIR or
+# ./build-fuzz), runs each for the given number of seconds, and merges what it found into
+# fuzz/corpus/<name>, minimised. Crashes land in <build>/fuzz/artifacts; a crash makes the
+# script fail after all targets have run.
+# Usage: fuzz/run-fuzzers.sh [seconds, default 60] [target names, default all]
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${RMOX_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
+SECONDS_EACH="${1:-60}"
+shift $(($# > 0 ? 1 : 0))
+TARGETS=("$@")
+((${#TARGETS[@]})) || TARGETS=(receive param_file panel_file)
+
+# Beyond the packages of the ordinary build (scripts/setup.sh): clang and its sanitizer and
+# libFuzzer runtime, installed the same way.
+missing=()
+for p in clang libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Missing Debian packages. Install them with:" >&2
+    echo "  sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing ${missing[*]} ..."
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_CXX_COMPILER=clang++ -DRMOX_FUZZ=ON >/dev/null
+cmake --build "$BUILD" --target "${TARGETS[@]/#/fuzz_}"
+
+export ASAN_OPTIONS="detect_stack_use_after_return=1:check_initialization_order=1"
+export LSAN_OPTIONS="suppressions=$ROOT/fuzz/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+
+OUT="$BUILD/fuzz"
+mkdir -p "$OUT/artifacts" "$OUT/logs"
+failed=()
+for name in "${TARGETS[@]}"; do
+  fuzzer="$OUT/fuzz_$name"
+  seeds="$ROOT/fuzz/seeds/$name"
+  corpus="$ROOT/fuzz/corpus/$name"
+  found="$OUT/found/$name"
+  log="$OUT/logs/$name.log"
+  mkdir -p "$corpus" "$found"
+  dict=()
+  [[ -f "$ROOT/fuzz/$name.dict" ]] && dict=(-dict="$ROOT/fuzz/$name.dict")
+
+  echo "== fuzz_$name: ${SECONDS_EACH} s (log: $log)"
+  if ! "$fuzzer" -max_total_time="$SECONDS_EACH" -timeout=10 -print_final_stats=1 \
+       -artifact_prefix="$OUT/artifacts/$name-" "${dict[@]}" "$found" "$corpus" "$seeds" \
+       >"$log" 2>&1; then
+    failed+=("$name")
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|fuzz check failed|artifact_prefix)' "$log" || tail -n 20 "$log"
+  fi
+  grep -E '^(#[0-9]+[[:space:]]+DONE|stat::)' "$log" || true
+
+  # Keep the smallest set of inputs that reaches every edge found; the seeds stay as they are.
+  merged="$(mktemp -d)"
+  "$fuzzer" -merge=1 -use_counters=0 -timeout=10 "${dict[@]}" "$merged" "$corpus" "$found" \
+      >"$OUT/logs/$name-merge.log" 2>&1
+  find "$corpus" -type f -delete
+  mv "$merged"/* "$corpus"/ 2>/dev/null || true
+  rmdir "$merged"
+  echo "   corpus: $(find "$corpus" -type f | wc -l) files"
+done
+
+if ((${#failed[@]})); then
+  echo "Crashes or broken checks in: ${failed[*]} (inputs in $OUT/artifacts)" >&2
+  exit 1
+fi
