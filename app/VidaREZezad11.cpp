@@ -54,6 +54,7 @@ int WinMain(int argc, char **argv) {
     CloseCom(com);
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
+    DiscardRuntime();
     return 0;
 }
 

@@ -15,7 +15,7 @@ int InitCVIRTEEx(int &argc, char **argv, void *) {
     return ownApp ? 1 : 0;
 }
 
-void CloseCVIRTE() {
+void DiscardRuntime() {
     delete ownApp;
     ownApp = nullptr;
 }

@@ -60,8 +60,8 @@ void QuitUserInterface(int returnCode);
 // Runs every pending event (input, timers, serial callbacks) once and returns. When nothing
 // is pending it waits a few milliseconds at most for the next event, without spinning.
 int ProcessSystemEvents();
-// Releases the application object (after the panels are discarded).
-void CloseCVIRTE();
+// Releases the application object created by InitCVIRTEEx (after the panels are discarded).
+void DiscardRuntime();
 
 // ---- Panels and controls --------------------------------------------------------------
 
