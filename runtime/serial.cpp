@@ -22,6 +22,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 
@@ -97,12 +98,22 @@ void closeIfStillFailed(int number, int generation) {
         closeSerial(port);
 }
 
+bool lineFailed(const QSerialPort &serial) {
+    pollfd p{static_cast<int>(serial.handle()), POLLIN, 0};
+    return p.fd < 0 || (::poll(&p, 1, 0) >= 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)));
+}
+
 // The port is closed from the event loop rather than inside Qt's own notification, which may
 // still be using the port's notifiers; until then every call treats it as closed.
 void noteError(int number, int generation, QSerialPort::SerialPortError error) {
     ComPort &port = comPorts()[number];
     if (!isDeviceFailure(error) || port.failed)
         return;
+    // A read that finds nothing (the bytes were flushed after the line reported them) also
+    // reads as ReadError; only a line that reports a hang-up or error is given up.
+    if (error == QSerialPort::ReadError && port.serial && !lineFailed(*port.serial))
+        return;
+    qWarning("serial port %d closed: %s", number, qPrintable(port.serial->errorString()));
     port.failed = true;
     if (QCoreApplication *app = QCoreApplication::instance())
         QMetaObject::invokeMethod(
