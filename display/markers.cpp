@@ -19,6 +19,14 @@ void placeCursor(int cursor, double x) {
     SetGraphCursor(panelHandle, MAIN_MAINGRAPH, cursor, x, kMarkerHeight);
 }
 
+// An edge field moves its cursor only; the window edges take the field's value when the panel
+// values are next taken.
+void followEdgeField(int field, int cursor) {
+    unsigned short edge = 0;
+    GetCtrlVal(panelHandle, field, &edge);
+    placeCursor(cursor, edge);
+}
+
 } // namespace
 
 // The tolerance band is drawn as computed, also where it reaches below 0.
@@ -48,20 +56,14 @@ void DrawCCDWindowBand() {
 }
 
 int CC_NEDITEdgeLeft(int, int, int event, void *, int, int) {
-    if (event != EVENT_COMMIT)
-        return 0;
-    unsigned short edge = 0;
-    GetCtrlVal(panelHandle, MAIN_LEFTEDGE, &edge);
-    placeCursor(2, edge);
+    if (event == EVENT_COMMIT)
+        followEdgeField(MAIN_LEFTEDGE, 2);
     return 0;
 }
 
 int CC_NEDITEdgeRight(int, int, int event, void *, int, int) {
-    if (event != EVENT_COMMIT)
-        return 0;
-    unsigned short edge = 0;
-    GetCtrlVal(panelHandle, MAIN_RIGHTEDGE, &edge);
-    placeCursor(3, edge);
+    if (event == EVENT_COMMIT)
+        followEdgeField(MAIN_RIGHTEDGE, 3);
     return 0;
 }
 

@@ -15,20 +15,7 @@ TARGETS=("$@")
 
 # Beyond the packages of the ordinary build (scripts/setup.sh): clang and its sanitizer and
 # libFuzzer runtime, installed the same way.
-missing=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "Missing Debian packages. Install them with:" >&2
-    echo "  sudo apt-get update && sudo apt-get install -y --no-install-recommends ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "Installing ${missing[*]} ..."
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$ROOT/scripts/install-packages.sh" clang libclang-rt-14-dev
 
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DRMOX_FUZZ=ON >/dev/null

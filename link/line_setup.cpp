@@ -1,8 +1,8 @@
 // Opening the sensor's port, the echo check of the line, and the port ring.
 #include "app/VidaREZezad11.h"
 #include "app/panel_controls.h"
+#include "app/tick_timer.h"
 #include "link/COM232.h"
-#include "link/tick_timer.h"
 #include "ops/transfer.h"
 #include "params/params.h"
 #include "runtime/runtime.h"

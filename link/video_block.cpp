@@ -1,7 +1,7 @@
 // Reading the video signal one block of 64 samples at a time.
 #include "app/VidaREZezad11.h"
+#include "app/tick_timer.h"
 #include "link/COM232.h"
-#include "link/tick_timer.h"
 #include "runtime/runtime.h"
 
 #include <algorithm>

@@ -5,9 +5,9 @@
 
 #include "app/VidaREZezad11.h"
 #include "app/panel_controls.h"
+#include "app/tick_timer.h"
 #include "display/live_plot.h"
 #include "link/COM232.h"
-#include "link/tick_timer.h"
 #include "ops/transfer.h"
 #include "params/panel_binding.h"
 #include "params/params.h"

@@ -4,8 +4,8 @@
 
 #include "app/VidaREZezad11.h"
 #include "app/panel_controls.h"
+#include "app/tick_timer.h"
 #include "link/COM232.h"
-#include "link/tick_timer.h"
 #include "ops/param_file.h"
 #include "params/panel_binding.h"
 #include "params/params.h"

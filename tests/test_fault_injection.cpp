@@ -22,6 +22,7 @@
 #include "runtime/runtime_qt.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,6 +31,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+
+using toolprobe::attributeOf;
+using toolprobe::getFromRam;
+using toolprobe::valueOf;
 
 namespace {
 
@@ -82,18 +87,6 @@ bool frameAligned(int order) {
     return b[0] == 0x00 && b[1] == 0x55 && b[2] == 0x00 && b[3] == order;
 }
 
-int attribute(int panel, int control, int attr) {
-    int value = -1;
-    GetCtrlAttribute(panel, control, attr, &value);
-    return value;
-}
-
-int valueOf(int panel, int control) {
-    int value = -1;
-    GetCtrlVal(panel, control, &value);
-    return value;
-}
-
 // The port set up as start-up does, without the line check and its read-back, so that a
 // silent sensor costs no time-out before the operation under test.
 bool openPort(const QString &device) {
@@ -109,11 +102,6 @@ bool openPort(const QString &device) {
 
 void clickStop() {
     CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
-}
-
-void getFromRam() {
-    target = RAM;
-    CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
 }
 
 } // namespace
@@ -136,7 +124,7 @@ class FaultInjectionTest : public QObject {
         const qint64 ms = clock.elapsed();
         qInfo("%s: %lld ms (expected %d-%d)", QTest::currentDataTag(), ms, minMs, maxMs);
         QVERIFY2(ms >= minMs && ms <= maxMs, qPrintable(QString::number(ms)));
-        QCOMPARE(attribute(panelHandle, MAIN_TIMER, ATTR_ENABLED), 0);
+        QCOMPARE(attributeOf(panelHandle, MAIN_TIMER, ATTR_ENABLED), 0);
         QCOMPARE(ttick, 0);
         QCOMPARE(stop_flag, 1);
     }
@@ -401,7 +389,7 @@ class FaultInjectionTest : public QObject {
         expectBackToIdle(minMs, maxMs);
         expectMessage(messages);
         QCOMPARE(valueOf(panelPopUp, POP_BACKGROUNDTEACHLED), 0);
-        QCOMPARE(attribute(panelPopUp, POP_TEACHBACKGROUND, ATTR_DIMMED), 0);
+        QCOMPARE(attributeOf(panelPopUp, POP_TEACHBACKGROUND, ATTR_DIMMED), 0);
         expectShown(panelSet(), kSensorSet, Shows(shows), kReadRam);
     }
 
@@ -444,8 +432,8 @@ class FaultInjectionTest : public QObject {
         CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
         expectBackToIdle(minMs, maxMs);
         expectMessage(messages);
-        QCOMPARE(attribute(panelHandle, MAIN_RUN, ATTR_DIMMED), 0);
-        QCOMPARE(attribute(panelHandle, MAIN_DATA, ATTR_DIMMED), stopMs > 0 ? 0 : 1);
+        QCOMPARE(attributeOf(panelHandle, MAIN_RUN, ATTR_DIMMED), 0);
+        QCOMPARE(attributeOf(panelHandle, MAIN_DATA, ATTR_DIMMED), stopMs > 0 ? 0 : 1);
         expectShown(liveValues(), sensorLiveValues(), Shows(shows), kLive);
     }
 
@@ -496,7 +484,7 @@ class FaultInjectionTest : public QObject {
         disconnect(probe);
         expectBackToIdle(minMs, maxMs);
         expectMessage(messages);
-        QCOMPARE(attribute(panelHandle, MAIN_DATA, ATTR_DIMMED), 0);
+        QCOMPARE(attributeOf(panelHandle, MAIN_DATA, ATTR_DIMMED), 0);
         // Without a live frame nothing new is drawn: the packet then still holds the request,
         // on the first pass the parameter set.
         if (shows == TailAhead) {

@@ -97,11 +97,6 @@ void data() {
     CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
 }
 
-void getFromRam() {
-    target = RAM;
-    CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
-}
-
 } // namespace
 
 class LiveTest : public QObject {

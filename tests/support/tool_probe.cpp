@@ -1,6 +1,9 @@
 #include "tool_probe.h"
 
+#include "app/VidaREZezad11.h"
+#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/transfer.h"
 #include "runtime/runtime.h"
 
 namespace toolprobe {
@@ -32,10 +35,19 @@ int valueOf(int panel, int control) {
     return v;
 }
 
-int dimmed(int panel, int control) {
+int attributeOf(int panel, int control, int attribute) {
     int v = -1;
-    GetCtrlAttribute(panel, control, ATTR_DIMMED, &v);
+    GetCtrlAttribute(panel, control, attribute, &v);
     return v;
+}
+
+int dimmed(int panel, int control) {
+    return attributeOf(panel, control, ATTR_DIMMED);
+}
+
+void getFromRam() {
+    target = RAM;
+    CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
 }
 
 } // namespace toolprobe

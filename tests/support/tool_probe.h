@@ -18,6 +18,9 @@ Words wordsOf(const QByteArray &frame);
 // Points port 1 at `device` and sets it up as start-up does (line check and read-back).
 void attach(const QString &device);
 int valueOf(int panel, int control);
+int attributeOf(int panel, int control, int attribute);
 int dimmed(int panel, int control);
+// A Get from the sensor's RAM, as a commit of the Get button with RAM chosen.
+void getFromRam();
 
 } // namespace toolprobe
