@@ -1,29 +1,19 @@
 #include "app/VidaREZezad11.h"
 
 #include "app/about_text.h"
-#include "app/panel_controls.h"
 #include "display/markers.h"
-#include "link/COM232.h"
-#include "ops/transfer.h"
+#include "ops/port_setup.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
 
 #include <cstdio>
-#include <cstring>
-
-int panelHandle;
-int panelPopUp;
-char proj_dir[kPathSize];
-unsigned short ttick = 0;
-unsigned short hidePopUp = 1;
-int stop_flag;
-char szStatus[kStatusSize];
 
 namespace {
 
 constexpr const char *kPanelFile = "VidaREZezad11.uir";
-constexpr unsigned short kTickLimit = 60000;
 
 // The panel file lies in the program's directory.
 constexpr int kPanelPathSize = 2 * kPathSize;
@@ -74,26 +64,9 @@ void InitVars() {
     DrawStartupPicture();
 }
 
-void ShowStatus(const char *text) {
-    SetCtrlVal(panelHandle, MAIN_STATUS, text);
-}
-
-void SetStatusText(const char *text) {
-    std::snprintf(szStatus, sizeof szStatus, "%s", text);
-}
-
 int CC_PANEL(int, int event, void *, int, int) {
     if (event == EVENT_CLOSE)
         QuitUserInterface(0);
-    return 0;
-}
-
-int CC_Timer50ms(int, int, int event, void *, int, int) {
-    if (event != EVENT_TIMER_TICK)
-        return 0;
-    ttick = static_cast<unsigned short>(ttick + 1);
-    if (ttick > kTickLimit)
-        ttick = kTickLimit;
     return 0;
 }
 

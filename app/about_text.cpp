@@ -1,7 +1,7 @@
 #include "app/about_text.h"
 
-#include "app/VidaREZezad11.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
 
 namespace {
 

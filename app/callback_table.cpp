@@ -2,13 +2,14 @@
 #include "app/VidaREZezad11.h"
 #include "display/markers.h"
 #include "display/video_curve.h"
-#include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/teach.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
 #include "params/panel_binding.h"
 #include "runtime/runtime.h"
+#include "state/tick_timer.h"
 
 namespace {
 

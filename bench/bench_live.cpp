@@ -15,13 +15,15 @@
 //   --only    measures one figure
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/video_capture.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "sim/sensor.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 

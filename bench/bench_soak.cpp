@@ -11,12 +11,14 @@
 // the baseline by more than K KiB (default 4096) or descriptors are more than at the baseline;
 // 2 when the panels or a sensor cannot be started.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 

@@ -2,15 +2,12 @@
 // the tolerance band or bands, and the five live indicators.
 #include "display/live_plot.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "params/params.h"
+#include "display/graph_geometry.h"
+#include "params/units.h"
 #include "runtime/runtime.h"
-
-unsigned short pix1;
-unsigned short edcnt;
-unsigned short mvstart;
-unsigned short mvend;
+#include "state/globals.h"
+#include "state/notify.h"
+#include "state/panel_controls.h"
 
 namespace {
 
@@ -26,13 +23,6 @@ enum {
     kCompareStart,
     kCompareEnd,
 };
-
-constexpr int kLineEnd = 1024;
-constexpr int kWindowWidth = 256;
-constexpr int kLastWindowStart = kLineEnd - kWindowWidth;
-constexpr double kCursorHeight = 0.75;
-constexpr double kBandTop = 0.25;
-constexpr double kZoneTop = 1.0;
 
 struct Window {
     int start;
@@ -95,8 +85,8 @@ Window showWindow() {
         w = windowStartingAt(pix1);
     SetAxisScalingMode(panelHandle, MAIN_MAINGRAPH, VAL_XAXIS, VAL_MANUAL, w.start, w.end);
     if (ccdMode != 1 && ccdMode != 2) {
-        SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 2, eBeg, kCursorHeight);
-        SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 3, eEnd, kCursorHeight);
+        SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 2, eBeg, kLiveCursorY);
+        SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 3, eEnd, kLiveCursorY);
     }
     return w;
 }
@@ -153,13 +143,14 @@ void drawToleranceBands(int marker) {
 } // namespace
 
 void PlotRAWValues() {
+    NotifyLiveFrameDrawn(pp);
     int marker = markerPosition();
     showIndicators();
     copyFrameWords();
     const Window w = showWindow();
     DeleteGraphPlot(panelHandle, MAIN_MAINGRAPH, -1, VAL_DELAYED_DRAW);
     marker = clampedInto(marker, w);
-    SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 1, marker, kCursorHeight);
+    SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 1, marker, kLiveCursorY);
     drawEdgeZones(w);
     drawToleranceBands(marker);
 }

@@ -2,21 +2,16 @@
 // how the live indicators read.
 #include "display/markers.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "display/live_plot.h"
-#include "display/units.h"
-#include "params/params.h"
+#include "display/graph_geometry.h"
+#include "params/units.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 
 namespace {
 
-constexpr double kMarkerHeight = 1.0;
-constexpr double kBandTop = 0.25;
-constexpr int kWindowLast = 255;
-
 void placeCursor(int cursor, double x) {
-    SetGraphCursor(panelHandle, MAIN_MAINGRAPH, cursor, x, kMarkerHeight);
+    SetGraphCursor(panelHandle, MAIN_MAINGRAPH, cursor, x, kMarkerY);
 }
 
 // An edge field moves its cursor only; the window edges take the field's value when the panel
@@ -47,10 +42,10 @@ void DrawStartupPicture() {
 // Joins the plots already there; the next live frame clears it with them.
 void DrawCCDWindowBand() {
     double from = 0.0;
-    double to = 1023.0;
+    double to = kLineEnd - 1;
     if (ccdMode != 0) {
         from = pStart;
-        to = pStart + kWindowLast;
+        to = pStart + kWindowLastOffset;
     }
     PlotRectangle(panelHandle, MAIN_MAINGRAPH, from, 0.0, to, 1.0, VAL_GRAY, VAL_GRAY);
 }

@@ -1,22 +1,18 @@
 // The video graph: the 256 samples of the last video read and the threshold line over them.
 #include "display/video_curve.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "display/live_plot.h"
-#include "link/COM232.h"
-#include "params/params.h"
+#include "display/graph_geometry.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 
 namespace {
-
-constexpr double kLevelMax = 1023.0;
 
 // On the whole line the samples lie every 4 pixels; in a window they are consecutive pixels
 // from the window start the sensor last reported.
 void placeSamples() {
     if (ccdMode == 0) {
-        SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, 1.0, 1024.0);
+        SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, 1.0, kLineEnd);
         for (int i = 0; i < kVideoSamples; ++i)
             xArray[i] = static_cast<unsigned short>(4 * i);
         return;
@@ -36,7 +32,8 @@ void plotAgainstSamples(const unsigned short *y, int color) {
 
 void PlotDATACurve(const unsigned short *y) {
     placeSamples();
-    SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, 0.0, kLevelMax);
+    SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, 0.0,
+                       kVideoLevelMax);
     DeleteGraphPlot(panelHandle, MAIN_VIDEOGRAPH, -1, VAL_IMMEDIATE_DRAW);
     plotAgainstSamples(y, VAL_RED);
     plotAgainstSamples(thdArray, VAL_DK_GREEN);

@@ -2,6 +2,7 @@
 
 #include "app/VidaREZezad11.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
 
 #include <QFile>
 #include <QtGlobal>

@@ -6,6 +6,7 @@
 
 #include "app/VidaREZezad11.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
 
 #include <QTimer>
 #include <string>

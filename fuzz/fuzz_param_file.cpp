@@ -8,6 +8,8 @@
 #include "ops/param_file.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/status_line.h"
 
 #include <array>
 #include <cstring>

@@ -16,6 +16,8 @@
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "sensor_line.h"
+#include "state/globals.h"
+#include "state/status_line.h"
 
 #include <QElapsedTimer>
 #include <QThread>

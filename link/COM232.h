@@ -1,41 +1,33 @@
-// The serial module: line set-up and check, the 36-byte frame, the receive callback and the
-// video block read.
+// The serial module: the 36-byte frame, the receive callback, sending a frame and waiting for
+// the reply, the line set-up and check, and the video block read.
 #pragma once
 
-#include "params/params.h"
-
-constexpr int kFrameBytes = 4 + 2 * PNUM; // sync word, order word, 16 data words
-constexpr int kBufferBytes = 1024;
-constexpr int kVideoBlockSamples = 64;
-constexpr int kVideoBlockBytes = 2 * kVideoBlockSamples;
-constexpr int eventMask = 0x8006;
-
-// The sync word of every frame, 0x55. It lives in the module's namespace because a global of
-// that name would clash with the C library's sync(); where <unistd.h> is included, write
-// COM232::sync.
-namespace COM232 {
-extern int sync;
-}
-using namespace COM232;
-
-extern int order;        // order code of the current operation
-extern int com;          // serial port in use
-extern int ret;          // result of the last port set-up
-extern int nBytesW;      // count of the last ComWrt
-extern int nBytesR;      // count of the last block read
-extern int rx_flag;      // a frame was received and unpacked
-extern int graphrefresh; // a received frame awaits drawing
-extern char szWriteBuf[kBufferBytes];
-extern char szReadBuf[kBufferBytes];
-extern unsigned short adcbuf[kVideoSamples]; // the video signal, 256 samples
+#include "state/globals.h"
 
 void FillTxBuf(unsigned short order, const unsigned short *data);
 void GetRxBuf(int count);
 void RX_Receive_Function(int port, int events, void *callbackData);
+// The receive callback on com, or off (event mask 0) while raw bytes are read.
+void ReceiveCallbackOn();
+void ReceiveCallbackOff();
 
-void InitRS232(int port);
+// Which queues a sender empties before it writes, and in which order.
+enum class Flush { None, InThenOut, OutThenIn };
+// Sets sync and order, empties the queues of `port` as asked, builds the frame of `code` from
+// `data` and writes it; nBytesW keeps the count. True when all 36 bytes were taken.
+bool SendFrame(int port, int code, const unsigned short *data, Flush flush);
+
+// Which test a wait makes first after each round of event processing.
+enum class FirstTest { Timeout, Reply };
+// The common waiting loop: enables the tick timer, processes events until `arrived` holds or
+// ttick exceeds `limit`, then stops the timer. True when the reply came first.
+bool AwaitReply(bool (*arrived)(), unsigned short limit, FirstTest first);
+// AwaitReply for a frame: clears rx_flag first; the receive callback raises it.
+bool AwaitFrame(unsigned short limit, FirstTest first);
+
+// Opens `port` with the sensor's line settings and installs the receive callback; returns
+// the open's result, and on failure leaves its message in szStatus.
+int OpenSensorPort(int port);
 int CheckComLine(int port);
-int CC_DropDCom(int panel, int control, int event, void *callbackData, int eventData1,
-                int eventData2);
 
 int ReadData64(int start, int refFlag);

@@ -1,18 +1,7 @@
-// The 36-byte parameter frame: the link's globals, the encoder and the decoder.
+// The 36-byte frame: the encoder and the decoder.
 #include "link/COM232.h"
 
 #include <algorithm>
-
-int COM232::sync = 0x55;
-int order;
-int com = 1;
-int ret;
-int nBytesW;
-int nBytesR;
-int rx_flag;
-int graphrefresh;
-char szWriteBuf[kBufferBytes];
-char szReadBuf[kBufferBytes];
 
 namespace {
 

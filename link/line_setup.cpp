@@ -1,11 +1,11 @@
-// Opening the sensor's port, the echo check of the line, and the port ring.
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "app/tick_timer.h"
+// Opening the sensor's port and the echo check of the line.
 #include "link/COM232.h"
-#include "ops/transfer.h"
+
+#include "link/order_codes.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 namespace {
 
@@ -18,7 +18,6 @@ constexpr int kQueueBytes = 4096;
 constexpr double kComTimeoutSeconds = 2.0;
 constexpr int kNoHandshake = 0;
 
-constexpr unsigned short kOrderEcho = 7;
 constexpr unsigned short kEchoAnswer = 0x00AA;
 
 struct OpenError {
@@ -40,69 +39,35 @@ const char *openErrorText(int code) {
     return "RS-232 error!";
 }
 
-void configurePort(int port) {
+} // namespace
+
+int OpenSensorPort(int port) {
+    const int result = OpenComConfig(port, "", kBaudRate, kNoParity, kDataBits, kStopBits,
+                                     kQueueBytes, kQueueBytes);
+    if (result < 0) {
+        SetStatusText(openErrorText(result));
+        return result;
+    }
     SetComTime(port, kComTimeoutSeconds);
     FlushInQ(port);
     FlushOutQ(port);
     SetCTSMode(port, kNoHandshake);
     InstallComCallback(port, eventMask, kFrameBytes, sync, RX_Receive_Function, nullptr);
+    return result;
 }
 
-// Waits for the echo. A reply that came in the pass in which the time-out fired still counts.
-void waitForEcho() {
-    rx_flag = 0;
-    StartTickTimer();
-    for (;;) {
-        ProcessSystemEvents();
-        if (ttick > kTimeoutTicks) {
-            SetStatusText("Timeout-RS-232...");
-            break;
-        }
-        if (rx_flag != 0)
-            break;
-    }
-    StopTickTimer();
-}
-
-} // namespace
-
-void InitRS232(int port) {
-    ret = OpenComConfig(port, "", kBaudRate, kNoParity, kDataBits, kStopBits, kQueueBytes,
-                        kQueueBytes);
-    if (ret < 0) {
-        SetStatusText(openErrorText(ret));
-    } else {
-        configurePort(port);
-        ret = CheckComLine(port);
-        if (ret == 1) {
-            target = RAM;
-            PushGET(RAM);
-        }
-    }
-    ShowStatus(szStatus);
-}
-
+// Right after the set-up has emptied both queues, so the echo goes out without a flush. A
+// reply that came in the pass in which the time-out fired still counts.
 int CheckComLine(int port) {
     int result = 0;
     CopyVarsToPP();
-    order = kOrderEcho;
-    FillTxBuf(kOrderEcho, pp);
-    nBytesW = ComWrt(port, szWriteBuf, kFrameBytes);
-    waitForEcho();
+    SendFrame(port, ORDER_ECHO, pp, Flush::None);
+    if (!AwaitFrame(kTimeoutTicks, FirstTest::Timeout))
+        SetStatusText("Timeout-RS-232...");
     if (rx_flag == 1) {
         result = pp[0] == kEchoAnswer ? 1 : 0;
         SetStatusText(result ? "Echo Check - Line Ok!" : "read error - not sync byte 0xAA!");
     }
     ShowStatus(szStatus);
     return result;
-}
-
-int CC_DropDCom(int, int, int event, void *, int, int) {
-    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED)
-        return 0;
-    CloseCom(com);
-    GetCtrlVal(panelHandle, MAIN_PORT, &com);
-    ShowStatus("Init COM-Port ...");
-    InitRS232(com);
-    return 0;
 }

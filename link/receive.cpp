@@ -1,6 +1,6 @@
 // The serial receive callback: takes one frame into pp and tells the waiting operation.
-#include "app/VidaREZezad11.h"
 #include "link/COM232.h"
+
 #include "runtime/runtime.h"
 
 // Runs once at least one frame's bytes wait. Anything behind the first frame is dropped, so a
@@ -14,4 +14,12 @@ void RX_Receive_Function(int, int events, void *) {
     rx_flag = 1;
     graphrefresh = 1;
     FlushInQ(com);
+}
+
+void ReceiveCallbackOn() {
+    InstallComCallback(com, eventMask, kFrameBytes, sync, RX_Receive_Function, nullptr);
+}
+
+void ReceiveCallbackOff() {
+    InstallComCallback(com, 0, kFrameBytes, sync, nullptr, nullptr);
 }

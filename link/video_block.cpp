@@ -1,38 +1,25 @@
 // Reading the video signal one block of 64 samples at a time.
-#include "app/VidaREZezad11.h"
-#include "app/tick_timer.h"
 #include "link/COM232.h"
+
+#include "link/order_codes.h"
 #include "runtime/runtime.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 #include <algorithm>
 
-unsigned short adcbuf[kVideoSamples];
-
 namespace {
 
-constexpr unsigned short kOrderVideoBlock = 9;
+int waiting = 0; // bytes queued at the last pass of the block wait
 
-// Waits until a whole block is queued or the time is up; returns the count waiting then.
-int waitForBlock() {
-    int waiting = 0;
-    StartTickTimer();
-    for (;;) {
-        ProcessSystemEvents();
-        waiting = GetInQLen(com);
-        if (ttick > kTimeoutTicks) {
-            SetStatusText("Timeout-RS-232 while reading 64 data-words!");
-            break;
-        }
-        if (waiting >= kVideoBlockBytes)
-            break;
-    }
-    StopTickTimer();
-    return waiting;
+bool blockWaiting() {
+    waiting = GetInQLen(com);
+    return waiting >= kVideoBlockBytes;
 }
 
 // Reads everything that waits, up to the buffer's size. What does not fit is dropped, so it
 // cannot be taken for the start of the next block.
-int readWaiting(int waiting) {
+int readWaiting() {
     const int got = ComRd(com, szReadBuf, std::clamp(waiting, 0, kBufferBytes));
     if (waiting > kBufferBytes)
         FlushInQ(com);
@@ -55,16 +42,14 @@ void storeBlock(int start) {
 // The receive callback must be off (event mask 0) for the whole read, or it would take the
 // block's first 36 bytes for a frame. More than a block waiting leaves szStatus as it was.
 int ReadData64(int start, int refFlag) {
-    sync = 0x55;
-    order = kOrderVideoBlock;
-    FlushOutQ(com);
     const unsigned short request[PNUM] = {static_cast<unsigned short>(start),
                                           static_cast<unsigned short>(refFlag)};
-    FillTxBuf(kOrderVideoBlock, request);
-    FlushInQ(com);
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
+    SendFrame(com, ORDER_VIDEO_BLOCK, request, Flush::OutThenIn);
     ShowStatus("Waiting for Data[64] ...");
-    nBytesR = readWaiting(waitForBlock());
+    waiting = 0;
+    if (!AwaitReply(blockWaiting, kTimeoutTicks, FirstTest::Timeout))
+        SetStatusText("Timeout-RS-232 while reading 64 data-words!");
+    nBytesR = readWaiting();
     if (nBytesR == kVideoBlockBytes)
         SetStatusText("Data[64] block received!");
     storeBlock(start);

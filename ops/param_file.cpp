@@ -6,8 +6,8 @@
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
-
-char file_name[kPathSize];
+#include "state/notify.h"
+#include "state/status_line.h"
 
 namespace {
 
@@ -37,6 +37,8 @@ void SendParaToFile() {
     const int result =
         ArrayToFile(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, VAL_GROUPS_TOGETHER,
                     VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, kFieldWidth, VAL_ASCII, VAL_TRUNCATE);
+    if (result == 0)
+        NotifyParameterSetWritten(ParamPlace::File, pp, file_name);
     ShowStatus(result == 0 ? "Parameter file saved!" : "Parameter file could not be written!");
 }
 
@@ -55,5 +57,6 @@ void ReadParaFromFile() {
     for (int i = 0; i < PNUM; ++i)
         pp[i] = static_cast<unsigned short>(words[i] & 0xFFFFu);
     CopyPPtoVars();
+    NotifyParameterSetRead(ParamPlace::File, pp, file_name);
     SetStatusText("Parameter file loaded!");
 }

@@ -3,17 +3,16 @@
 // that the loops lock.
 #include "ops/run_stop.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "app/tick_timer.h"
 #include "display/live_plot.h"
 #include "link/COM232.h"
+#include "link/order_codes.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 namespace {
-
-constexpr int kLiveOrder = 8;
 
 void setDimmed(int panel, int control, int dimmed) {
     SetCtrlAttribute(panel, control, ATTR_DIMMED, dimmed);
@@ -24,21 +23,18 @@ void lockForRun() {
     setDimmed(panelHandle, MAIN_VIDEOGRAPH, 1);
     setDimmed(panelHandle, MAIN_RUN, 1);
     setDimmed(panelHandle, MAIN_DATA, 1);
-    setDimmed(panelHandle, MAIN_QUIT, 1);
+    setDimmed(panelHandle, MAIN_GET, 1);
     setDimmed(panelPopUp, POP_TEACHBACKGROUND, 1);
     setDimmed(panelPopUp, POP_BACKGROUNDTEACHLED, 1);
 }
 
 // Sends the next live-data request carrying the parameter variables. rx_flag is cleared with
-// no event processed before the write, so only a reply to this request can raise it again.
-void requestLiveFrame() {
-    FlushInQ(com);
-    FlushOutQ(com);
+// no event processed since the write, so only a reply to this request can raise it again.
+bool requestLiveFrame() {
     CopyVarsToPP();
-    order = kLiveOrder;
-    FillTxBuf(static_cast<unsigned short>(order), pp);
+    const bool sent = SendFrame(com, ORDER_LIVE_VALUES, pp, Flush::InThenOut);
     rx_flag = 0;
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
+    return sent;
 }
 
 // One pass per event-processing round until stop_flag is raised by Stop, the evaluation-mode
@@ -66,9 +62,7 @@ int CC_BTNRun(int, int, int event, void *, int, int) {
     if (event != EVENT_COMMIT)
         return 0;
     lockForRun();
-    sync = 0x55;
-    requestLiveFrame();
-    if (nBytesW == kFrameBytes)
+    if (requestLiveFrame())
         ShowStatus("Line Ok!");
     StartTickTimer();
     stop_flag = 0;
@@ -89,7 +83,7 @@ int CC_BTNStop(int, int, int event, void *, int, int) {
     stop_flag = 1;
     setDimmed(panelHandle, MAIN_DATA, 0);
     setDimmed(panelHandle, MAIN_RUN, 0);
-    setDimmed(panelHandle, MAIN_QUIT, 0);
+    setDimmed(panelHandle, MAIN_GET, 0);
     if (bMode == 2) {
         setDimmed(panelPopUp, POP_TEACHBACKGROUND, 0);
         setDimmed(panelPopUp, POP_BACKGROUNDTEACHLED, 0);

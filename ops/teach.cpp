@@ -3,78 +3,47 @@
 // pop-up's teach value and tolerance on the main panel's displays.
 #include "ops/teach.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "app/tick_timer.h"
-#include "display/live_plot.h"
 #include "link/COM232.h"
+#include "link/order_codes.h"
 #include "ops/transfer.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
+#include "params/units.h"
 #include "runtime/runtime.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 namespace {
 
-enum { kTeachSetPoint = 5, kTeachBackground = 6 };
-// The set-point teach waits half as long as the other waits.
-constexpr unsigned short kSetPointTicks = 15;
+// The set-point teach waits half as long as the other waits: it gives up at the 15th tick.
+constexpr unsigned short kSetPointLimit = 14;
 
-void sendOrder(int code) {
-    order = code;
-    FillTxBuf(static_cast<unsigned short>(order), pp);
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
-}
-
-// Any frame counts as the answer; the set point is then read back from RAM.
+// Sends pp as it stands; any frame counts as the answer, and the set point is then read back
+// from RAM.
 void teachSetPoint() {
-    FlushInQ(com);
-    FlushOutQ(com);
-    rx_flag = 0;
-    sendOrder(kTeachSetPoint);
+    SendFrame(com, ORDER_TEACH_SETPOINT, pp, Flush::InThenOut);
     ShowStatus("New setpoint value teached!");
-    StartTickTimer();
-    do {
-        if (rx_flag == 1) {
-            PushGET(RAM);
-            break;
-        }
-        ProcessSystemEvents();
-    } while (ttick < kSetPointTicks);
-    StopTickTimer();
+    if (AwaitFrame(kSetPointLimit, FirstTest::Timeout))
+        PushGET(RAM);
 }
 
-void awaitTeachEcho() {
-    while (true) {
-        ProcessSystemEvents();
-        if (rx_flag == 1) {
-            GetRxBuf(PNUM);
-            SetStatusText("Teach order echo received! - Line Ok!");
-            ShowStatus(szStatus);
-            break;
-        }
-        if (ttick > kTimeoutTicks) {
-            SetStatusText("Timeout-RS-232...");
-            ShowStatus(szStatus);
-            break;
-        }
-    }
-}
-
-// The button stays locked and the indicator lit until the commit that follows this press.
+// Sends the panel's set; the button stays locked and the indicator lit until the commit that
+// follows this press.
 void teachBackground() {
     SetCtrlAttribute(panelPopUp, POP_TEACHBACKGROUND, ATTR_DIMMED, 1);
     SetCtrlVal(panelPopUp, POP_BACKGROUNDTEACHLED, 1);
     GetPanelValues();
     CopyVarsToPP();
-    FlushOutQ(com);
-    FlushInQ(com);
-    sendOrder(kTeachBackground);
-    if (nBytesW == kFrameBytes)
+    if (SendFrame(com, ORDER_TEACH_BACKGROUND, pp, Flush::OutThenIn))
         ShowStatus("Line Ok!");
-    StartTickTimer();
-    rx_flag = 0;
-    awaitTeachEcho();
-    StopTickTimer();
+    if (AwaitFrame(kTimeoutTicks, FirstTest::Reply)) {
+        GetRxBuf(PNUM);
+        SetStatusText("Teach order echo received! - Line Ok!");
+    } else {
+        SetStatusText("Timeout-RS-232...");
+    }
+    ShowStatus(szStatus);
 }
 
 void finishTeachBackground() {

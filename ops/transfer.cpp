@@ -2,20 +2,19 @@
 // target, and Get from it, whose read-back PushGET also serves the line check and the teaches.
 #include "ops/transfer.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "app/tick_timer.h"
 #include "link/COM232.h"
+#include "link/order_codes.h"
+#include "ops/panel_refresh.h"
 #include "ops/param_file.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
-
-int target = RAM;
+#include "state/notify.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 namespace {
-
-enum { kWriteRam = 1, kReadRam = 2, kWriteEeprom = 3, kReadEeprom = 4 };
 
 struct TargetButton {
     int control;
@@ -23,6 +22,10 @@ struct TargetButton {
 };
 const TargetButton kTargetButtons[] = {
     {MAIN_RAM, RAM}, {MAIN_EEPROM, EEPROM}, {MAIN_FILE, DATFILE}};
+
+ParamPlace placeOf(int t) {
+    return t == EEPROM ? ParamPlace::Eeprom : ParamPlace::Ram;
+}
 
 // Switching a button on makes it the only one on; switching the chosen button off falls back
 // to RAM, so that exactly one target is always chosen.
@@ -39,57 +42,37 @@ void chooseTarget(int control, int t) {
     }
 }
 
-// Waits for the reply to a read request; leaves its outcome in szStatus.
-void awaitParameterFrame() {
-    StartTickTimer();
-    rx_flag = 0;
-    while (true) {
-        ProcessSystemEvents();
-        if (rx_flag == 1) {
-            GetRxBuf(PNUM);
-            CopyPPtoVars();
-            SetStatusText("Parameter-frame received! - Line Ok!");
-            break;
-        }
-        if (ttick > kTimeoutTicks) {
-            SetStatusText("Timeout-RS-232...");
-            break;
-        }
-    }
-    StopTickTimer();
-}
-
 // Asks the sensor for its RAM or EEPROM set; the request carries the variables as they stand.
-void requestParameterFrame(int t) {
-    order = t == EEPROM ? kReadEeprom : kReadRam;
-    sync = 0x55;
+// The outcome is left in szStatus.
+void readFromSensor(int t) {
     CopyVarsToPP();
-    FlushInQ(com);
-    FlushOutQ(com);
-    FillTxBuf(static_cast<unsigned short>(order), pp);
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
-    if (nBytesW == kFrameBytes)
+    if (SendFrame(com, t == EEPROM ? ORDER_READ_EEPROM : ORDER_READ_RAM, pp, Flush::InThenOut))
         ShowStatus("Waiting for parameter-frame ...");
-    awaitParameterFrame();
+    if (!AwaitFrame(kTimeoutTicks, FirstTest::Reply)) {
+        SetStatusText("Timeout-RS-232...");
+        return;
+    }
+    GetRxBuf(PNUM);
+    CopyPPtoVars();
+    NotifyParameterSetRead(placeOf(t), pp, nullptr);
+    SetStatusText("Parameter-frame received! - Line Ok!");
 }
 
 // No reply is awaited: a frame the sensor may send back is taken by the receive callback.
 void sendToSensor() {
-    sync = 0x55;
-    order = target == EEPROM ? kWriteEeprom : kWriteRam;
     GetPanelValues();
     CopyVarsToPP();
-    FillTxBuf(static_cast<unsigned short>(order), pp);
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
-    if (nBytesW == kFrameBytes)
-        ShowStatus("Line Ok!");
+    if (!SendFrame(com, target == EEPROM ? ORDER_WRITE_EEPROM : ORDER_WRITE_RAM, pp, Flush::None))
+        return;
+    NotifyParameterSetWritten(placeOf(target), pp, nullptr);
+    ShowStatus("Line Ok!");
 }
 
 } // namespace
 
 void PushGET(int t) {
     if (t != DATFILE)
-        requestParameterFrame(t);
+        readFromSensor(t);
     SetCtrlVal(panelHandle, MAIN_UNIT, 1);
     SetPanelValues();
     ShowStatus(szStatus);

@@ -1,9 +1,10 @@
 // Parameter transfer: the storage target, Send, Get and the read-back of a parameter set.
 #pragma once
 
-enum { RAM = 1, EEPROM = 2, DATFILE = 3 };
-extern int target;
+#include "state/globals.h"
 
+// Reads the parameter set of target t (RAM or EEPROM from the sensor; DATFILE: the set the
+// file load left in the variables) and shows it on the panels.
 void PushGET(int t);
 
 int CC_RBTRam(int panel, int control, int event, void *callbackData, int eventData1,

@@ -4,33 +4,23 @@
 // live-data exchange.
 #include "ops/video_capture.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "app/tick_timer.h"
 #include "display/live_plot.h"
 #include "display/video_curve.h"
 #include "link/COM232.h"
-#include "params/params.h"
+#include "link/order_codes.h"
 #include "runtime/runtime.h"
-
-int ref_flag;
+#include "state/notify.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
+#include "state/tick_timer.h"
 
 namespace {
 
-constexpr int kLiveOrder = 8;
 constexpr int kBlocks = kVideoSamples / kVideoBlockSamples;
 constexpr int kWindowStartWord = 5;
 
 void setDimmed(int control, int dimmed) {
     SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed);
-}
-
-void receiveCallbackOn() {
-    InstallComCallback(com, eventMask, kFrameBytes, sync, RX_Receive_Function, nullptr);
-}
-
-void receiveCallbackOff() {
-    InstallComCallback(com, 0, kFrameBytes, sync, nullptr, nullptr);
 }
 
 // The last block of a sweep carries flag 1, the three before it 0.
@@ -39,29 +29,19 @@ void readVideoSignal() {
         ref_flag = block == kBlocks - 1 ? 1 : 0;
         ReadData64(block * kVideoBlockSamples, ref_flag);
     }
+    NotifyVideoSignalRead(adcbuf);
 }
 
 // Sends the order-8 request with pp as it stands and waits for the reply; a silent sensor
-// ends the loop. Returns whether the reply came.
+// ends the loop. Returns whether the reply came, also in the pass in which time ran out.
 bool exchangeLiveFrame() {
-    receiveCallbackOn();
-    FlushInQ(com);
-    FlushOutQ(com);
-    rx_flag = 0;
-    order = kLiveOrder;
-    FillTxBuf(static_cast<unsigned short>(order), pp);
-    nBytesW = ComWrt(com, szWriteBuf, kFrameBytes);
-    StartTickTimer();
-    while (rx_flag != 1) {
-        ProcessSystemEvents();
-        if (ttick > kTimeoutTicks) {
-            ShowStatus("Timeout RS232-Line!");
-            stop_flag = 1;
-            break;
-        }
+    ReceiveCallbackOn();
+    SendFrame(com, ORDER_LIVE_VALUES, pp, Flush::InThenOut);
+    if (!AwaitFrame(kTimeoutTicks, FirstTest::Timeout)) {
+        ShowStatus("Timeout RS232-Line!");
+        stop_flag = 1;
     }
-    receiveCallbackOff();
-    StopTickTimer();
+    ReceiveCallbackOff();
     return rx_flag == 1;
 }
 
@@ -88,19 +68,19 @@ int CC_BTNData(int, int, int event, void *, int, int) {
     setDimmed(MAIN_VIDEOGRAPH, 0);
     setDimmed(MAIN_RUN, 1);
     setDimmed(MAIN_DATA, 1);
-    setDimmed(MAIN_QUIT, 1);
+    setDimmed(MAIN_GET, 1);
     HidePanel(panelPopUp);
     hidePopUp = 1;
     StartTickTimer();
     stop_flag = 0;
-    receiveCallbackOff();
+    ReceiveCallbackOff();
     while (stop_flag == 0)
         capturePass();
     FlushInQ(com);
     StopTickTimer();
     setDimmed(MAIN_RUN, 0);
     setDimmed(MAIN_DATA, 0);
-    receiveCallbackOn();
+    ReceiveCallbackOn();
     FlushOutQ(com);
     FlushInQ(com);
     return 0;

@@ -1,7 +1,5 @@
 // Video capture: Data reads the video signal and one live frame in turn until stopped.
 #pragma once
 
-extern int ref_flag;
-
 int CC_BTNData(int panel, int control, int event, void *callbackData, int eventData1,
                int eventData2);

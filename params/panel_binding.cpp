@@ -1,12 +1,9 @@
 #include "params/panel_binding.h"
 
-#include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
-#include "display/markers.h"
-#include "display/video_curve.h"
-#include "link/COM232.h"
-#include "params/params.h"
+#include "params/units.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 
 namespace {
 
@@ -47,13 +44,6 @@ int readInt(int panel, int control) {
     return value;
 }
 
-// The scale factor as thousandths: the product is rounded to single precision before it is
-// truncated, so 0.95 gives 950 and not 949.
-unsigned short scaleFactorThousandths(float factor) {
-    float product = factor * 1000.0f;
-    return static_cast<unsigned short>(static_cast<unsigned int>(product) & 0xFFFF);
-}
-
 void writeMainPanel() {
     for (int i = 0; i < 7; ++i)
         SetCtrlVal(*kBindings[i].panel, kBindings[i].control, *kBindings[i].var);
@@ -74,8 +64,9 @@ void writePopUp() {
     SetCtrlVal(panelPopUp, POP_SCALEFACTOR, para15 / 1000.0);
 }
 
-// Frees what the new values allow; the reverse changes are left to the controls' callbacks.
-void freeDependentControls() {
+} // namespace
+
+void FreeDependentControls() {
     if (ePoti == 1)
         dim(panelPopUp, POP_TOLERANCE, true);
     if (bMode == 1)
@@ -88,25 +79,17 @@ void freeDependentControls() {
         dim(panelPopUp, POP_SCALEFACTOR, false);
 }
 
-} // namespace
-
 void GetPanelValues() {
     for (const Binding &b : kBindings)
         GetCtrlVal(*b.panel, b.control, b.var);
     float factor = 0;
     GetCtrlVal(panelPopUp, POP_SCALEFACTOR, &factor);
-    para15 = scaleFactorThousandths(factor);
+    para15 = ThousandthsOf(factor);
 }
 
-void SetPanelValues() {
-    RangeCheckParameters();
+void WriteParameterControls() {
     writeMainPanel();
     writePopUp();
-    for (unsigned short &t : thdArray)
-        t = vThd;
-    PlotDATACurve(adcbuf);
-    DrawCCDWindowBand();
-    freeDependentControls();
 }
 
 int CC_DropDEvalmode(int panel, int control, int event, void *, int, int) {
@@ -116,7 +99,7 @@ int CC_DropDEvalmode(int panel, int control, int event, void *, int, int) {
         stop_flag = 1;
         dim(panelHandle, MAIN_DATA, false);
         dim(panelHandle, MAIN_RUN, false);
-        dim(panelHandle, MAIN_QUIT, false);
+        dim(panelHandle, MAIN_GET, false);
         dim(panelPopUp, POP_TEACHBACKGROUND, false);
     }
     return 0;

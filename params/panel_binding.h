@@ -2,8 +2,14 @@
 // the parameter controls that lock and free their dependent controls.
 #pragma once
 
+// Takes every bound control's value into its variable.
 void GetPanelValues();
-void SetPanelValues();
+// Shows the variables on the bound controls and displays of both panels, as they stand.
+void WriteParameterControls();
+// Brings the dependent controls up to date in one direction only: frees what the variables'
+// modes allow, and dims the tolerance edit when ePoti is 1. The reverse changes are made only
+// by the controls' callbacks.
+void FreeDependentControls();
 
 #define RMOX_CTRL_CALLBACK(name)                                                                   \
     int name(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)

@@ -1,11 +1,4 @@
-#include "params.h"
-
-unsigned short power, pwrMode, vThd, bVal, polarity, eMode, eBeg, eEnd;
-unsigned short tVal, tTol, iGain, ePoti, ccdMode, pStart, bMode, para15;
-unsigned short pp[PNUM];
-float scaleF = 1.0f;
-unsigned short xArray[kVideoSamples];
-unsigned short thdArray[kVideoSamples];
+#include "params/params.h"
 
 namespace {
 

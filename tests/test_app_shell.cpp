@@ -1,9 +1,11 @@
 // Start-up, the tick counter, the pop-up button, closing and the exit codes.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "state/tick_timer.h"
 #include "support/tool_fixture.h"
 
 #include <QAbstractButton>

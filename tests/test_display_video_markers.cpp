@@ -2,7 +2,6 @@
 // CCD-window band, the edge fields, the unit switch and the scale-factor field.
 
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "display/live_plot.h"
 #include "display/markers.h"
 #include "display/video_curve.h"
@@ -11,6 +10,8 @@
 #include "runtime/graph_model.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/tool_fixture.h"
 
 #include <QAbstractButton>

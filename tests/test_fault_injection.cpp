@@ -10,8 +10,9 @@
 // noise) such shifted frames are counted and reported; a frame that begins with the sync word
 // and the expected order must show the sensor's set exactly.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/panel_refresh.h"
+#include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/teach.h"
 #include "ops/transfer.h"
@@ -20,6 +21,9 @@
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "state/tick_timer.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"

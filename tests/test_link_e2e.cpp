@@ -1,11 +1,13 @@
 // The serial module against the simulated sensor: port set-up and line check, the port ring,
 // and video block reads, as the user sees them on the status line.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/transfer.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 

@@ -2,8 +2,11 @@
 // on the master side of a pseudo-terminal that port 1 opens.
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/status_line.h"
 #include "support/pty_pair.h"
 #include "support/tool_fixture.h"
 

@@ -1,14 +1,16 @@
 // Live monitoring and video capture: Run, Stop and Data against the simulated sensor and
 // against a sensor that the test plays itself, request by request.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
 #include "ops/run_stop.h"
+#include "ops/teach.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
@@ -184,9 +186,41 @@ class LiveTest : public QObject {
         QCOMPARE(tTol, 7);
         QCOMPARE(dimmed(panelHandle, MAIN_RUN), 0);
         QCOMPARE(dimmed(panelHandle, MAIN_DATA), 1);
+        QCOMPARE(dimmed(panelHandle, MAIN_GET), 1);
+        QCOMPARE(dimmed(panelHandle, MAIN_QUIT), 0);
         clickStop();
         PumpEvents(20);
         QCOMPARE(dimmed(panelHandle, MAIN_DATA), 0);
+        QCOMPARE(dimmed(panelHandle, MAIN_GET), 0);
+    }
+
+    // A wait that a callback starts inside another one (Teach during Run, Get during Data's
+    // live-frame wait) must leave the outer wait its time-out. A watchdog ends a hung loop.
+    void nestedWaitKeepsTheOuterTimeout() {
+        bool hung = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        watchdog.callOnTimeout([&hung] { hung = true, stop_flag = 1; });
+
+        PtyPair silent;
+        attach(silent.slavePath());
+        QTimer::singleShot(
+            100, [] { CC_ButtonTeach(panelHandle, MAIN_TEACH, EVENT_COMMIT, nullptr, 0, 0); });
+        watchdog.start(8000);
+        run();
+        QVERIFY(!hung);
+        QCOMPARE(StatusText(), QString("Timeout RS232-Line!"));
+        clickStop();
+
+        SimProcess sim({"--no-pacing", "--live-limit", "0"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        attach(sim.devicePath());
+        QTimer::singleShot(300, [] { getFromRam(); });
+        watchdog.start(8000);
+        data();
+        QVERIFY(!hung);
+        QCOMPARE(StatusText(), QString("Timeout RS232-Line!"));
+        clickStop();
     }
 
     void dataEndsAfterOneCurveWithoutLiveFrames() {

@@ -1,11 +1,14 @@
 // Parameter files: the text written by Send, what Get accepts, and saves and loads that fail.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
+#include "ops/panel_refresh.h"
 #include "ops/param_file.h"
 #include "ops/transfer.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "state/status_line.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 

@@ -1,11 +1,12 @@
 // Teach operations against the simulated sensor and against a line on which nothing answers,
 // and the main-panel displays of the teach value and tolerance.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
 #include "ops/teach.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"

@@ -1,12 +1,13 @@
 // Parameter transfer: the storage-target buttons, Send and Get against the simulated sensor,
 // and a line on which no sensor answers.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
 #include "ops/transfer.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"

@@ -1,5 +1,6 @@
 // The parameter set: packet order, the copies both ways and the range check.
 #include "params/params.h"
+#include "state/globals.h"
 
 #include <QTest>
 

@@ -2,13 +2,16 @@
 // time-out with its message, the tool keeps running, and choosing the port again once a sensor
 // is back under the same device name restores the line.
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/video_capture.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "state/tick_timer.h"
 #include "support/pluggable_sim.h"
 #include "support/tool_fixture.h"
 

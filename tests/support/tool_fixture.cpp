@@ -1,8 +1,9 @@
 #include "tool_fixture.h"
 
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,10 +1,12 @@
 #include "tool_probe.h"
 
 #include "app/VidaREZezad11.h"
-#include "app/panel_controls.h"
 #include "link/COM232.h"
+#include "ops/port_setup.h"
 #include "ops/transfer.h"
 #include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
 
 namespace toolprobe {
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "params/params.h"
+#include "state/globals.h"
 
 #include <QByteArray>
 #include <QString>

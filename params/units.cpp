@@ -1,8 +1,6 @@
-// Pixel to micrometre conversions and the scale factor in thousandths.
-#include "display/units.h"
+#include "params/units.h"
 
-#include "display/live_plot.h"
-#include "params/params.h"
+#include "state/globals.h"
 
 #include <cmath>
 
@@ -10,11 +8,9 @@ namespace {
 
 constexpr double kWordRange = 65536.0;
 
-} // namespace
-
-// fmod keeps the conversion defined where a plain cast to int would overflow; inside the
-// 32-bit range it gives the same low word as the cast.
-unsigned short LowWordOfTruncated(double v) {
+// The low 16 bits of v truncated toward zero. fmod keeps this defined where a plain cast to
+// int would overflow; inside the 32-bit range it gives the same low word as the cast.
+unsigned short lowWordOfTruncated(double v) {
     if (!std::isfinite(v))
         return 0;
     double low = std::fmod(std::trunc(v), kWordRange);
@@ -23,9 +19,13 @@ unsigned short LowWordOfTruncated(double v) {
     return static_cast<unsigned short>(low);
 }
 
+} // namespace
+
+// The product is rounded to single precision before it is truncated, so 0.95 gives 950 and
+// not 949.
 unsigned short ThousandthsOf(float f) {
-    const float product = static_cast<float>(1000.0 * f);
-    return LowWordOfTruncated(product);
+    const float product = f * 1000.0f;
+    return lowWordOfTruncated(product);
 }
 
 unsigned short MicrometresOf(unsigned short w) {
@@ -37,5 +37,5 @@ unsigned short MicrometresOf(unsigned short w) {
 // below its decimal value (0.7 is 0.69999999) truncates one micrometre lower.
 unsigned short ScaledMicrometresOf(unsigned short w) {
     const double micrometres = (static_cast<double>(scaleF) * PPITCH) * w / 1000.0;
-    return LowWordOfTruncated(micrometres);
+    return lowWordOfTruncated(micrometres);
 }

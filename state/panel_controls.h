@@ -4,7 +4,7 @@
 // Main panel.
 enum {
     MAIN_PORT = 2,
-    MAIN_QUIT = 3, // command button 3
+    MAIN_GET = 3, // command button 3: locked by Run and Data, freed by Stop
     MAIN_POWERMODE = 4,
     MAIN_FILE = 10,
     MAIN_EEPROM = 11,
@@ -29,7 +29,7 @@ enum {
     MAIN_POWER = 39,
     MAIN_STOP = 40,
     MAIN_SEND = 41,
-    MAIN_GET = 42,
+    MAIN_QUIT = 42,
     MAIN_TEACH = 43,
     MAIN_CCDSETTINGS = 44,
 };

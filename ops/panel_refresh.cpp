@@ -1,0 +1,18 @@
+#include "ops/panel_refresh.h"
+
+#include "display/markers.h"
+#include "display/video_curve.h"
+#include "params/panel_binding.h"
+#include "params/params.h"
+
+// The corrected values are written back into the variables, so the next frame carries them.
+// The threshold line follows vThd; the CCD-window band joins the plots the main graph holds.
+void SetPanelValues() {
+    RangeCheckParameters();
+    WriteParameterControls();
+    for (unsigned short &t : thdArray)
+        t = vThd;
+    PlotDATACurve(adcbuf);
+    DrawCCDWindowBand();
+    FreeDependentControls();
+}

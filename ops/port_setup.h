@@ -1,0 +1,7 @@
+// Setting up the sensor's port: open, line check and, when the sensor answers, the read-back
+// of its RAM parameter set; and the port ring that repeats it on another port.
+#pragma once
+
+void InitRS232(int port);
+int CC_DropDCom(int panel, int control, int event, void *callbackData, int eventData1,
+                int eventData2);

@@ -1,0 +1,36 @@
+#include "state/notify.h"
+
+namespace {
+
+CoreListener *listener = nullptr;
+
+} // namespace
+
+void SetCoreListener(CoreListener *l) {
+    listener = l;
+}
+
+void NotifyParameterSetRead(ParamPlace place, const unsigned short *words, const char *path) {
+    if (listener)
+        listener->parameterSetRead(place, words, path);
+}
+
+void NotifyParameterSetWritten(ParamPlace place, const unsigned short *words, const char *path) {
+    if (listener)
+        listener->parameterSetWritten(place, words, path);
+}
+
+void NotifyLiveFrameDrawn(const unsigned short *words) {
+    if (listener)
+        listener->liveFrameDrawn(words);
+}
+
+void NotifyVideoSignalRead(const unsigned short *samples) {
+    if (listener)
+        listener->videoSignalRead(samples);
+}
+
+void NotifyStatusShown(const char *text) {
+    if (listener)
+        listener->statusShown(text);
+}

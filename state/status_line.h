@@ -1,0 +1,8 @@
+// The status line of the main panel and szStatus, the text an operation builds before it
+// shows it.
+#pragma once
+
+// Shows a text on the status line.
+void ShowStatus(const char *text);
+// Copies a text into szStatus, cut to fit.
+void SetStatusText(const char *text);
