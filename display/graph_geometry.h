@@ -1,11 +1,8 @@
-// Where things lie on the two graphs: the line's positions in pixel units, the CCD window,
-// and the heights of the main graph's bands, zones and cursors.
+// Heights on the two graphs: the main graph's bands, zones and cursors, and the video graph's
+// vertical axis. Positions along the line are the parameters' (params/params.h).
 #pragma once
 
-constexpr int kLineEnd = 1024;    // the main graph spans positions 0 to 1024
-constexpr int kWindowWidth = 256; // a CCD window covers 256 pixels
-constexpr int kLastWindowStart = kLineEnd - kWindowWidth;
-constexpr int kWindowLastOffset = kWindowWidth - 1; // last pixel of a window from its first
+#include "params/params.h"
 
 constexpr double kBandTop = 0.25;     // green tolerance bands: 0.0 to 0.25
 constexpr double kZoneTop = 1.0;      // red edge zones: 0.25 to 1.0

@@ -1,5 +1,6 @@
 #include "params/panel_binding.h"
 
+#include "params/params.h"
 #include "params/units.h"
 #include "runtime/runtime.h"
 #include "state/globals.h"
@@ -32,8 +33,6 @@ const Binding kBindings[] = {
     {&bMode, &panelPopUp, POP_BACKGROUNDMODE},
 };
 
-constexpr int kLastPixelOffset = 255;
-
 void dim(int panel, int control, bool dimmed) {
     SetCtrlAttribute(panel, control, ATTR_DIMMED, dimmed ? 1 : 0);
 }
@@ -58,7 +57,7 @@ void writePopUp() {
     SetCtrlVal(panelPopUp, POP_GAIN, iGain);
     SetCtrlVal(panelPopUp, POP_TOLERANCEENABLE, ePoti);
     SetCtrlVal(panelPopUp, POP_PIXELSTART, pStart);
-    SetCtrlVal(panelPopUp, POP_LASTPIXEL, pStart + kLastPixelOffset);
+    SetCtrlVal(panelPopUp, POP_LASTPIXEL, pStart + kWindowLastOffset);
     SetCtrlVal(panelPopUp, POP_CCDMODE, ccdMode);
     SetCtrlVal(panelPopUp, POP_BACKGROUNDMODE, bMode);
     SetCtrlVal(panelPopUp, POP_SCALEFACTOR, para15 / 1000.0);
@@ -107,7 +106,7 @@ int CC_DropDEvalmode(int panel, int control, int event, void *, int, int) {
 
 int CC_NSLIDE_PixelStart(int panel, int control, int event, void *, int, int) {
     if (event == EVENT_VAL_CHANGED)
-        SetCtrlVal(panelPopUp, POP_LASTPIXEL, readInt(panel, control) + kLastPixelOffset);
+        SetCtrlVal(panelPopUp, POP_LASTPIXEL, readInt(panel, control) + kWindowLastOffset);
     return 0;
 }
 

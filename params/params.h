@@ -4,6 +4,13 @@
 
 #include "state/globals.h"
 
+// Positions along the line in pixel units: the main graph spans 0 to 1024; a CCD window
+// covers 256 pixels, from its first pixel to the first + 255.
+constexpr int kLineEnd = 1024;
+constexpr int kWindowWidth = 256;
+constexpr int kLastWindowStart = kLineEnd - kWindowWidth;
+constexpr int kWindowLastOffset = kWindowWidth - 1;
+
 void CopyVarsToPP();
 void CopyPPtoVars();
 // Puts the start-up defaults into the sixteen variables.

@@ -4,17 +4,54 @@
 #include "link/COM232.h"
 #include "ops/port_setup.h"
 #include "ops/transfer.h"
+#include "params/panel_binding.h"
+#include "params/params.h"
 #include "runtime/runtime.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 
 namespace toolprobe {
 
+namespace {
+
+// Packet order, as the variables are packed.
+unsigned short *const kVariables[PNUM] = {&power,   &pwrMode, &vThd,  &bVal,  &polarity, &eMode,
+                                          &eBeg,    &eEnd,    &tVal,  &tTol,  &iGain,    &ePoti,
+                                          &ccdMode, &pStart,  &bMode, &para15};
+
+void setVariables(const Words &w) {
+    for (int i = 0; i < PNUM; ++i)
+        *kVariables[i] = w[i];
+}
+
+} // namespace
+
 Words variables() {
-    CopyVarsToPP();
     Words w;
-    std::copy(pp, pp + PNUM, w.begin());
+    for (int i = 0; i < PNUM; ++i)
+        w[i] = *kVariables[i];
     return w;
+}
+
+Words panelWords() {
+    const Words saved = variables();
+    GetPanelValues();
+    const Words shown = variables();
+    setVariables(saved);
+    return shown;
+}
+
+Words rangeChecked(const Words &w) {
+    const Words saved = variables();
+    setVariables(w);
+    RangeCheckParameters();
+    const Words checked = variables();
+    setVariables(saved);
+    return checked;
+}
+
+Words frameTaken() {
+    return wordsOf(QByteArray(szReadBuf, kFrameBytes));
 }
 
 Words wordsOf(const QByteArray &frame) {

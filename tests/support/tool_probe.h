@@ -12,8 +12,15 @@ namespace toolprobe {
 
 using Words = std::array<unsigned short, PNUM>;
 
+// Probes read the tool's state without changing it: neither the variables nor pp.
 // The parameter variables, in packet order.
 Words variables();
+// The set as the panels show it, taken as a Send would take it.
+Words panelWords();
+// `w` as the panel refresh would correct it.
+Words rangeChecked(const Words &w);
+// The data words of the frame the receive callback took last.
+Words frameTaken();
 // The data words of a frame, high byte first after the sync and order words.
 Words wordsOf(const QByteArray &frame);
 // Points port 1 at `device` and sets it up as start-up does (line check and read-back).
