@@ -6,6 +6,7 @@
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "state/notify.h"
 #include "state/panel_controls.h"
 #include "state/status_line.h"
 
@@ -36,11 +37,13 @@ int WinMain(int argc, char **argv) {
         return -1;
     if ((panelPopUp = LoadPanel(panelHandle, path, 2)) < 0)
         return -1;
+    NotifyPanelsLoaded();
     GetProjectDir(proj_dir);
     InitVars();
     InitRS232(com);
     DisplayPanel(panelHandle);
     RunUserInterface();
+    NotifyRunEnding();
     CloseCom(com);
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);

@@ -16,7 +16,7 @@ struct AboutLine {
 constexpr AboutLine kAboutLines[] = {
     {"R-MOX-QF Series CCD Line Sensors", 14, 8, 14},
     {"Service and Monitoring Tool", 14, 36, 10},
-    {"Version 1.0.0", 470, 6, 9},
+    {"Version " RMOX_VERSION, 470, 6, 9},
     {"RS-232: 19200 baud, 8 data bits, no parity, 1 stop bit", 470, 24, 9},
     {"Support: ask your sensor supplier's service desk", 470, 42, 9},
 };

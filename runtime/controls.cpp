@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <cmath>
 #include <cstring>
@@ -104,6 +105,13 @@ int setTextAttribute(QWidget *w, int attribute, int value) {
     w->setProperty("_rtStyle", style);
     w->setStyleSheet(style);
     return 0;
+}
+
+// Positions count from the panel's content area, below a menu bar the panel may carry.
+int contentTop(const QWidget &panel) {
+    const QLayout *layout = panel.layout();
+    const QWidget *bar = layout ? layout->menuBar() : nullptr;
+    return bar ? bar->sizeHint().height() : 0;
 }
 
 } // namespace
@@ -250,7 +258,7 @@ int NewCtrl(int panel, int style, const char *label, int top, int left) {
     if (style != CTRL_TEXT_MSG)
         return kErrWrongType;
     auto *text = new QLabel(QString::fromUtf8(label), p->widget);
-    text->move(left, top);
+    text->move(left, top + contentTop(*p->widget));
     text->show();
     int number = p->controls.empty() ? 1 : p->controls.rbegin()->first + 1;
     ControlRecord record;

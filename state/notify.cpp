@@ -10,6 +10,16 @@ void SetCoreListener(CoreListener *l) {
     listener = l;
 }
 
+void NotifyPanelsLoaded() {
+    if (listener)
+        listener->panelsLoaded();
+}
+
+void NotifyRunEnding() {
+    if (listener)
+        listener->runEnding();
+}
+
 void NotifyParameterSetRead(ParamPlace place, const unsigned short *words, const char *path) {
     if (listener)
         listener->parameterSetRead(place, words, path);

@@ -1,0 +1,10 @@
+// Help → About: version, licence, how to try the tool without a sensor, and the README.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+void ShowAboutDialog(QWidget *parent);
+// The README installed with the tool, or the one of the source tree it was built from.
+QString ReadmePath();

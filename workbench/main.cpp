@@ -1,0 +1,33 @@
+// The program's entry: the command line first (help and version need no display), then the
+// tool itself with the workbench listening.
+#include "app/VidaREZezad11.h"
+#include "workbench/options.h"
+#include "workbench/workbench.h"
+
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char **argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+void print(const ParseResult &r) {
+    std::fputs(qPrintable(r.text), r.toStandardError ? stderr : stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const ParseResult parsed = ParseCommandLine(argumentsOf(argc, argv));
+    if (!parsed.proceed) {
+        print(parsed);
+        return parsed.exitCode;
+    }
+    Workbench workbench(parsed.options);
+    return WinMain(argc, argv);
+}

@@ -1,0 +1,23 @@
+// The command line: GNU-style options parsed with QCommandLineParser. Qt's own options
+// (-platform, -display, ...) are left for the application object.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+struct Options {
+    QMap<int, QString> ports; // --port N=DEVICE: port number -> device path
+};
+
+// What parsing asks of main: go on with the run, or end at once with `exitCode` after
+// printing `text` (help, version, or an error) on standard output or standard error.
+struct ParseResult {
+    bool proceed = true;
+    int exitCode = 0;
+    QString text;
+    bool toStandardError = false;
+    Options options;
+};
+
+ParseResult ParseCommandLine(const QStringList &arguments);

@@ -1,0 +1,5 @@
+#include "workbench/version.h"
+
+QString VersionLine() {
+    return QStringLiteral("rmox-sensor-tool " RMOX_VERSION);
+}

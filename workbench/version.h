@@ -1,0 +1,6 @@
+// The program's name and version, as the command line and the About box show them.
+#pragma once
+
+#include <QString>
+
+QString VersionLine();
