@@ -265,7 +265,7 @@ int InstallComCallback(int number, int eventMask, int notifyCount, int /*eventCh
     if (!port)
         return kComPortNotOpen;
     // Only the receive-count event is delivered; the tool's callback ignores the others.
-    const bool on = (eventMask & LWRS_RXCHAR) && callbackFunction;
+    const bool on = (eventMask & LWRS_RECEIVE) && callbackFunction;
     port->callback = on ? callbackFunction : nullptr;
     port->callbackData = on ? callbackData : nullptr;
     port->notifyCount = on ? std::max(notifyCount, 1) : 0;
@@ -287,7 +287,7 @@ void rtPollSerial() {
             waitingBytes(*record.serial) < record.notifyCount)
             continue;
         record.inCallback = true;
-        record.callback(number, LWRS_RXCHAR, record.callbackData);
+        record.callback(number, LWRS_RECEIVE, record.callbackData);
         record.inCallback = false;
     }
 }
