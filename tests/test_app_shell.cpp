@@ -7,6 +7,7 @@
 #include "support/tool_fixture.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -16,19 +17,42 @@
 
 namespace {
 
-// Runs a copy of the tool from `dir` and returns its exit code.
-int runToolIn(const QString &dir) {
+struct ToolRun {
+    int exitCode = 1000; // 1000: did not end within 10 s, 1001: crashed or aborted
+    QByteArray errors;   // what it wrote on standard error
+};
+
+ToolRun runTool(const QString &executable, QProcessEnvironment env) {
+    env.insert("RMOX_COM1", QDir::temp().filePath("no-such-port")); // never a real device
     QProcess tool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("RMOX_COM1", dir + "/no-such-port"); // never a real device
     tool.setProcessEnvironment(env);
-    tool.start(dir + "/VidaREZezad11", {});
+    tool.start(executable, {});
+    ToolRun run;
     if (!tool.waitForFinished(10000)) {
         tool.kill();
-        return 1000;
+        return run;
     }
-    return tool.exitCode();
+    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : 1001;
+    run.errors = tool.readAllStandardError();
+    return run;
+}
+
+// Runs a copy of the tool from `dir` and returns its exit code.
+int runToolIn(const QString &dir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return runTool(dir + "/VidaREZezad11", env).exitCode;
+}
+
+// An X display number that no server listens on, as ":N".
+QString unservedDisplay() {
+    QFile sockets("/proc/net/unix");
+    const QByteArray listening = sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : "";
+    for (int n = 90;; ++n) {
+        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        if (!listening.contains(socket + '\n') && !QFile::exists(socket))
+            return QStringLiteral(":%1").arg(n);
+    }
 }
 
 QString copyTool(const QTemporaryDir &dir) {
@@ -50,6 +74,30 @@ class AppShellTest : public QObject {
         QTemporaryDir dir;
         QString path = copyTool(dir);
         QCOMPARE(runToolIn(path), 255);
+    }
+
+    // Qt aborts when no platform plugin can start; the tool must end with -1 and say why.
+    void noDisplayEndsWithMinusOne_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no display set") << QString();
+        QTest::newRow("nobody serves the display") << unservedDisplay();
+    }
+
+    void noDisplayEndsWithMinusOne() {
+        QFETCH(QString, display);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+            env.remove(name);
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
+        const ToolRun run =
+            runTool(QCoreApplication::applicationDirPath() + "/../VidaREZezad11", env);
+        QCOMPARE(run.exitCode, 255);
+        QCOMPARE(run.errors.count('\n'), 1);
+        QVERIFY2(run.errors.contains("cannot open a display"), run.errors.constData());
+        if (!display.isEmpty())
+            QVERIFY2(run.errors.contains(display.toUtf8()), run.errors.constData());
     }
 
     void missingPanelEndsWithMinusOne() {
