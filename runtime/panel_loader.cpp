@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QUiLoader>
 #include <QXmlStreamReader>
@@ -71,13 +72,24 @@ QWidget *findPanel(QWidget *root, int resourceId) {
 }
 
 // Gives a control without one an accessible name, so that every control can be found and read.
+// Through the property, so that a composite control can hand the name to its parts.
 void nameForAssistiveTechnology(QWidget *w) {
-    if (!w->accessibleName().isEmpty())
+    if (!w->property("accessibleName").toString().isEmpty())
         return;
     if (auto *b = qobject_cast<QAbstractButton *>(w); b && !b->text().isEmpty())
-        w->setAccessibleName(b->text().remove('&'));
+        w->setProperty("accessibleName", b->text().remove('&'));
     else
-        w->setAccessibleName(w->objectName());
+        w->setProperty("accessibleName", w->objectName());
+}
+
+// A label that names a composite control (a container handing its focus to one of its parts)
+// is pointed at that part: assistive technology takes a label for the name of its buddy, and
+// the container carries no value to go with it.
+void labelFocusTargets(QWidget *panelWidget) {
+    for (QLabel *label : panelWidget->findChildren<QLabel *>()) {
+        if (QWidget *buddy = label->buddy(); buddy && buddy->focusProxy())
+            label->setBuddy(buddy->focusProxy());
+    }
 }
 
 int collectControls(QWidget *panelWidget, PanelRecord *record) {
@@ -158,6 +170,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId) {
                                &record.callback))
         return UIECallbackUnknown;
 
+    labelFocusTargets(panelWidget);
     rtInstallInputFilter();
     placePanel(panelWidget, parentPanel);
     record.widget = panelWidget;

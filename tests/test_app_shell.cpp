@@ -7,6 +7,7 @@
 #include "support/tool_fixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -42,6 +43,19 @@ int runToolIn(const QString &dir) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     return runTool(dir + "/VidaREZezad11", env).exitCode;
+}
+
+// Every accessible control below `root` (labels aside) whose name is `name`.
+QList<QAccessibleInterface *> controlsNamed(QAccessibleInterface *root, const QString &name) {
+    QList<QAccessibleInterface *> found;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QAccessibleInterface *child = root->child(i);
+        if (child && child->role() != QAccessible::StaticText &&
+            child->text(QAccessible::Name) == name)
+            found.append(child);
+        found += controlsNamed(child, name);
+    }
+    return found;
 }
 
 // An X display number that no server listens on, as ":N".
@@ -164,6 +178,34 @@ class AppShellTest : public QObject {
         PumpEvents(20);
         QVERIFY(!rtPanelWidget(panelPopUp)->isVisible());
         QCOMPARE(hidePopUp, (unsigned short)1);
+    }
+
+    // A screen reader finds the first-pixel slide by its name, reads its number and sets it as
+    // a user would: the last-pixel display follows.
+    void firstPixelIsReadAndSetThroughAssistiveTechnology() {
+        int before = 0;
+        GetCtrlVal(panelPopUp, POP_PIXELSTART, &before);
+        SetCtrlAttribute(panelPopUp, POP_PIXELSTART, ATTR_DIMMED, 0);
+        SetCtrlVal(panelPopUp, POP_PIXELSTART, 20);
+        const auto named = controlsNamed(
+            QAccessible::queryAccessibleInterface(rtPanelWidget(panelPopUp)), "First pixel");
+        QVERIFY(!named.isEmpty());
+        for (QAccessibleInterface *control : named)
+            QVERIFY2(control->valueInterface(), qPrintable(control->object()->objectName()));
+        QAccessibleValueInterface *value = named.first()->valueInterface();
+        QCOMPARE(value->currentValue().toInt(), 20);
+
+        value->setCurrentValue(300);
+        PumpEvents(20);
+        int first = 0;
+        GetCtrlVal(panelPopUp, POP_PIXELSTART, &first);
+        QCOMPARE(first, 300);
+        char last[16] = {};
+        GetCtrlVal(panelPopUp, POP_LASTPIXEL, last, sizeof last);
+        QCOMPARE(QString(last), QString("555"));
+        SetCtrlVal(panelPopUp, POP_PIXELSTART, before);
+        SetCtrlVal(panelPopUp, POP_LASTPIXEL, before + 255);
+        SetCtrlAttribute(panelPopUp, POP_PIXELSTART, ATTR_DIMMED, 1);
     }
 
     void closeDuringANestedLoopEndsAfterIt() {
