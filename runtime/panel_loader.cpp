@@ -2,6 +2,7 @@
 // child of one top-level widget. A panel carries the dynamic property `panelId` (its resource
 // number) and optionally `callback`; a control carries `ctrlId` and optionally `callback`.
 #include "events.h"
+#include "panel_placement.h"
 #include "registry.h"
 #include "runtime_qt.h"
 #include "widgets/graph_widget.h"
@@ -12,9 +13,7 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 #include <memory>
@@ -122,23 +121,16 @@ void placePanel(QWidget *panelWidget, int parentPanel) {
     panelWidget->hide();
 }
 
-// First display: a top-level panel opens centred on its screen at the size that shows all its
-// controls; a child panel opens beside its parent.
-void placeOnScreen(QWidget *w) {
-    QScreen *screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect area = screen->availableGeometry();
-    QSize size = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(area.size());
-    w->resize(size);
-    QWidget *parent = w->parentWidget();
-    if (parent && parent->isVisible()) {
-        QPoint beside = parent->geometry().topRight() + QPoint(8, 0);
-        beside.setX(std::min(beside.x(), area.right() - size.width()));
-        w->move(beside);
-    } else {
-        w->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+// The visible controls of `panel` in global coordinates; none for panel 0.
+QList<QRect> controlRects(int panel) {
+    QList<QRect> rects;
+    if (PanelRecord *record = rtPanel(panel)) {
+        for (const auto &[number, control] : record->controls) {
+            if (control.widget && control.widget->isVisible())
+                rects.append({control.widget->mapToGlobal(QPoint(0, 0)), control.widget->size()});
+        }
     }
+    return rects;
 }
 
 } // namespace
@@ -185,7 +177,7 @@ int DisplayPanel(int panel) {
     if (!w)
         return UIEBadHandle;
     if (!w->property("_rtPlaced").toBool()) {
-        placeOnScreen(w);
+        rtPlacePanel(w, controlRects(rtPanel(panel)->parent));
         w->setProperty("_rtPlaced", true);
     }
     w->show();

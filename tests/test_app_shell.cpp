@@ -12,9 +12,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -56,6 +58,10 @@ QList<QAccessibleInterface *> controlsNamed(QAccessibleInterface *root, const QS
         found += controlsNamed(child, name);
     }
     return found;
+}
+
+QRect globalRect(const QWidget *w) {
+    return {w->mapToGlobal(QPoint(0, 0)), w->size()};
 }
 
 // An X display number that no server listens on, as ":N".
@@ -206,6 +212,50 @@ class AppShellTest : public QObject {
         SetCtrlVal(panelPopUp, POP_PIXELSTART, before);
         SetCtrlVal(panelPopUp, POP_LASTPIXEL, before + 255);
         SetCtrlAttribute(panelPopUp, POP_PIXELSTART, ATTR_DIMMED, 1);
+    }
+
+    // The CCD settings pop-up opens beside the main panel, as a window of its own that stays
+    // with it, and hides none of the main panel's controls.
+    void popUpOpensBesideTheMainPanel_data() {
+        QTest::addColumn<bool>("mainAtRightEdge");
+        QTest::newRow("room on the right") << false;
+        QTest::newRow("main panel at the right edge") << true;
+    }
+
+    void popUpOpensBesideTheMainPanel() {
+        QFETCH(bool, mainAtRightEdge);
+        // A fresh pair: a panel finds its place when it is first displayed.
+        const int main = LoadPanel(0, "VidaREZezad11.uir", 1);
+        const int popUp = LoadPanel(main, "VidaREZezad11.uir", 2);
+        QVERIFY(main > 0 && popUp > 0);
+        QWidget *mainWindow = rtPanelWidget(main);
+        QWidget *popUpWindow = rtPanelWidget(popUp);
+        DisplayPanel(main);
+        const QRect area = mainWindow->screen()->availableGeometry();
+        const int room = area.width() - mainWindow->frameGeometry().width();
+        if (room < popUpWindow->sizeHint().width() + 40) {
+            DiscardPanel(popUp);
+            DiscardPanel(main);
+            QSKIP(qPrintable(QString("the screen (%1 px wide) has no room beside the main panel")
+                                 .arg(area.width())));
+        }
+        if (mainAtRightEdge)
+            mainWindow->move(area.right() + 1 - mainWindow->frameGeometry().width(), area.top());
+        DisplayPanel(popUp);
+        PumpEvents(20);
+
+        QVERIFY(popUpWindow->isWindow() && !popUpWindow->isModal());
+        QCOMPARE(popUpWindow->parentWidget(), mainWindow);
+        QCOMPARE(popUpWindow->windowHandle()->transientParent(), mainWindow->windowHandle());
+        const QRect frame = popUpWindow->frameGeometry();
+        QVERIFY(area.contains(frame));
+        for (QWidget *control : mainWindow->findChildren<QWidget *>()) {
+            if (control->window() == mainWindow && control->property("ctrlId").isValid() &&
+                control->isVisible())
+                QVERIFY2(!frame.intersects(globalRect(control)), qPrintable(control->objectName()));
+        }
+        DiscardPanel(popUp);
+        DiscardPanel(main);
     }
 
     void closeDuringANestedLoopEndsAfterIt() {
