@@ -6,7 +6,7 @@
 // Runs once at least one frame's bytes wait. Anything behind the first frame is dropped, so a
 // late or doubled reply cannot be taken for the answer to a later request.
 void RX_Receive_Function(int, int events, void *) {
-    if ((events & LWRS_RXCHAR) == 0)
+    if ((events & LWRS_RECEIVE) == 0)
         return;
     ComRd(com, szReadBuf, kFrameBytes);
     GetRxBuf(PNUM);

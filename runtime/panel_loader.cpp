@@ -2,6 +2,7 @@
 // child of one top-level widget. A panel carries the dynamic property `panelId` (its resource
 // number) and optionally `callback`; a control carries `ctrlId` and optionally `callback`.
 #include "events.h"
+#include "panel_placement.h"
 #include "registry.h"
 #include "runtime_qt.h"
 #include "widgets/graph_widget.h"
@@ -12,8 +13,7 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
+#include <QLabel>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 #include <memory>
@@ -71,13 +71,24 @@ QWidget *findPanel(QWidget *root, int resourceId) {
 }
 
 // Gives a control without one an accessible name, so that every control can be found and read.
+// Through the property, so that a composite control can hand the name to its parts.
 void nameForAssistiveTechnology(QWidget *w) {
-    if (!w->accessibleName().isEmpty())
+    if (!w->property("accessibleName").toString().isEmpty())
         return;
     if (auto *b = qobject_cast<QAbstractButton *>(w); b && !b->text().isEmpty())
-        w->setAccessibleName(b->text().remove('&'));
+        w->setProperty("accessibleName", b->text().remove('&'));
     else
-        w->setAccessibleName(w->objectName());
+        w->setProperty("accessibleName", w->objectName());
+}
+
+// A label that names a composite control (a container handing its focus to one of its parts)
+// is pointed at that part: assistive technology takes a label for the name of its buddy, and
+// the container carries no value to go with it.
+void labelFocusTargets(QWidget *panelWidget) {
+    for (QLabel *label : panelWidget->findChildren<QLabel *>()) {
+        if (QWidget *buddy = label->buddy(); buddy && buddy->focusProxy())
+            label->setBuddy(buddy->focusProxy());
+    }
 }
 
 int collectControls(QWidget *panelWidget, PanelRecord *record) {
@@ -110,23 +121,16 @@ void placePanel(QWidget *panelWidget, int parentPanel) {
     panelWidget->hide();
 }
 
-// First display: a top-level panel opens centred on its screen at the size that shows all its
-// controls; a child panel opens beside its parent.
-void placeOnScreen(QWidget *w) {
-    QScreen *screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect area = screen->availableGeometry();
-    QSize size = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(area.size());
-    w->resize(size);
-    QWidget *parent = w->parentWidget();
-    if (parent && parent->isVisible()) {
-        QPoint beside = parent->geometry().topRight() + QPoint(8, 0);
-        beside.setX(std::min(beside.x(), area.right() - size.width()));
-        w->move(beside);
-    } else {
-        w->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+// The visible controls of `panel` in global coordinates; none for panel 0.
+QList<QRect> controlRects(int panel) {
+    QList<QRect> rects;
+    if (PanelRecord *record = rtPanel(panel)) {
+        for (const auto &[number, control] : record->controls) {
+            if (control.widget && control.widget->isVisible())
+                rects.append({control.widget->mapToGlobal(QPoint(0, 0)), control.widget->size()});
+        }
     }
+    return rects;
 }
 
 } // namespace
@@ -158,6 +162,7 @@ int LoadPanel(int parentPanel, const char *fileName, int resourceId) {
                                &record.callback))
         return UIECallbackUnknown;
 
+    labelFocusTargets(panelWidget);
     rtInstallInputFilter();
     placePanel(panelWidget, parentPanel);
     record.widget = panelWidget;
@@ -172,7 +177,7 @@ int DisplayPanel(int panel) {
     if (!w)
         return UIEBadHandle;
     if (!w->property("_rtPlaced").toBool()) {
-        placeOnScreen(w);
+        rtPlacePanel(w, controlRects(rtPanel(panel)->parent));
         w->setProperty("_rtPlaced", true);
     }
     w->show();

@@ -135,8 +135,7 @@ int PlotRectangle(int panel, int control, double x1, double y1, double x2, doubl
 // plotHandle -1 deletes every plot; cursors are not plots and stay.
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int SetGraphCursor(int panel, int control, int cursorNumber, double x, double y);
-int SetAxisScalingMode(int panel, int control, int axis, int axisScaling, double min,
-                       double max);
+int SetAxisScalingMode(int panel, int control, int axis, int axisScaling, double min, double max);
 
 // ---- Serial ports -------------------------------------------------------------------------
 // Port n maps to a device: 1-4 /dev/ttyS0-3, 5-8 /dev/ttyUSB0-3, 9-10 /dev/ttyACM0-1; the
@@ -151,7 +150,9 @@ enum {
     kComCannotOpen = -7,
     kComTimeout = -99,
 };
-enum { LWRS_RECEIVE = 0x0001, LWRS_RXFLAG = 0x0002, LWRS_TXEMPTY = 0x0004, LWRS_RXCHAR = 0x8000 };
+// Serial events: any character received, the event character received, the output queue
+// emptied, and at least the notify count of bytes waiting (the receive-count event).
+enum { LWRS_RXCHAR = 0x0001, LWRS_RXFLAG = 0x0002, LWRS_TXEMPTY = 0x0004, LWRS_RECEIVE = 0x8000 };
 
 int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize);
@@ -166,7 +167,7 @@ int ComWrt(int port, const char *buffer, int count);
 int ComRd(int port, char *buffer, int count);
 int GetInQLen(int port);
 int CloseCom(int port);
-// With LWRS_RXCHAR in eventMask, the callback runs inside event processing whenever at least
+// With LWRS_RECEIVE in eventMask, the callback runs inside event processing whenever at least
 // notifyCount bytes wait. eventMask 0 switches the callback off.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                        ComCallbackPtr callbackFunction, void *callbackData);

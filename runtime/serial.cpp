@@ -7,8 +7,9 @@
 // arrive.
 //
 // The input queue size of OpenComConfig bounds Qt's read buffer (bytes beyond it wait in the
-// kernel and still count as waiting); the output queue size is ignored. Line settings out of range,
-// or refused by the device, make the open fail with kComCannotOpen.
+// kernel and still count as waiting). Writes bypass Qt's unbounded write buffer and go straight to
+// the device, whose own buffer is the output queue; the output queue size is ignored. Line settings
+// out of range, or refused by the device, make the open fail with kComCannotOpen.
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
@@ -18,13 +19,16 @@
 #include <QSerialPort>
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -86,10 +90,9 @@ ComPort *openPort(int number) {
 // A removed adapter reports ResourceError. A hung-up line reads as end of file, which Qt
 // reports as ResourceError or ReadError depending on the errno that the last failed system call
 // left behind; as ReadError the read notifier stays armed and the error repeats on every pass.
-// Writes to it fail with ResourceError or WriteError. None of these recovers.
+// Neither recovers. Writes go past Qt (see ComWrt), so Qt reports no write errors.
 bool isDeviceFailure(QSerialPort::SerialPortError error) {
-    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-           error == QSerialPort::WriteError;
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
 }
 
 void closeIfStillFailed(int number, int generation) {
@@ -105,6 +108,16 @@ bool lineFailed(const QSerialPort &serial) {
 
 // The port is closed from the event loop rather than inside Qt's own notification, which may
 // still be using the port's notifiers; until then every call treats it as closed.
+void giveUp(int number, int generation, const QString &reason) {
+    ComPort &port = comPorts()[number];
+    qWarning("serial port %d closed: %s", number, qPrintable(reason));
+    port.failed = true;
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(
+            app, [number, generation] { closeIfStillFailed(number, generation); },
+            Qt::QueuedConnection);
+}
+
 void noteError(int number, int generation, QSerialPort::SerialPortError error) {
     ComPort &port = comPorts()[number];
     if (!isDeviceFailure(error) || port.failed)
@@ -113,12 +126,7 @@ void noteError(int number, int generation, QSerialPort::SerialPortError error) {
     // reads as ReadError; only a line that reports a hang-up or error is given up.
     if (error == QSerialPort::ReadError && port.serial && !lineFailed(*port.serial))
         return;
-    qWarning("serial port %d closed: %s", number, qPrintable(port.serial->errorString()));
-    port.failed = true;
-    if (QCoreApplication *app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(
-            app, [number, generation] { closeIfStillFailed(number, generation); },
-            Qt::QueuedConnection);
+    giveUp(number, generation, port.serial->errorString());
 }
 
 bool setLineSettings(QSerialPort &serial, long baudRate, int parity, int dataBits, int stopBits) {
@@ -213,17 +221,29 @@ int FlushOutQ(int number) {
     return port->serial->clear(QSerialPort::Output) ? 0 : kComIOError;
 }
 
-// Qt's output buffer takes every byte at once, so a write never waits for the port's time-out.
+// Takes what the device's buffer has room for and never waits. A device that takes nothing now
+// (a stalled adapter, a pseudo-terminal nobody reads) makes a short write and keeps the port;
+// only a failing line (hang-up, removed adapter) gives it up.
 int ComWrt(int number, const char *buffer, int count) {
     ComPort *port = openPort(number);
     if (!port)
         return kComPortNotOpen;
-    if (count <= 0)
-        return 0;
-    const qint64 taken = port->serial->write(buffer, count);
-    if (taken < 0 || !port->serial->flush())
-        return kComIOError;
-    return int(taken);
+    const int fd = int(port->serial->handle());
+    int taken = 0;
+    while (taken < count) {
+        const ssize_t n = ::write(fd, buffer + taken, std::size_t(count - taken));
+        if (n > 0) {
+            taken += int(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            giveUp(number, port->generation, QString::fromLocal8Bit(std::strerror(errno)));
+            return kComIOError;
+        } else {
+            break;
+        }
+    }
+    return taken;
 }
 
 // Qt's wait blocks without running the event loop, so no callback or timer runs inside a read.
@@ -265,7 +285,7 @@ int InstallComCallback(int number, int eventMask, int notifyCount, int /*eventCh
     if (!port)
         return kComPortNotOpen;
     // Only the receive-count event is delivered; the tool's callback ignores the others.
-    const bool on = (eventMask & LWRS_RXCHAR) && callbackFunction;
+    const bool on = (eventMask & LWRS_RECEIVE) && callbackFunction;
     port->callback = on ? callbackFunction : nullptr;
     port->callbackData = on ? callbackData : nullptr;
     port->notifyCount = on ? std::max(notifyCount, 1) : 0;
@@ -287,7 +307,7 @@ void rtPollSerial() {
             waitingBytes(*record.serial) < record.notifyCount)
             continue;
         record.inCallback = true;
-        record.callback(number, LWRS_RXCHAR, record.callbackData);
+        record.callback(number, LWRS_RECEIVE, record.callbackData);
         record.inCallback = false;
     }
 }

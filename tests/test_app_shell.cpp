@@ -9,28 +9,72 @@
 #include "support/tool_fixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
-// Runs a copy of the tool from `dir` and returns its exit code.
-int runToolIn(const QString &dir) {
+struct ToolRun {
+    int exitCode = 1000; // 1000: did not end within 10 s, 1001: crashed or aborted
+    QByteArray errors;   // what it wrote on standard error
+};
+
+ToolRun runTool(const QString &executable, QProcessEnvironment env) {
+    env.insert("RMOX_COM1", QDir::temp().filePath("no-such-port")); // never a real device
     QProcess tool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("RMOX_COM1", dir + "/no-such-port"); // never a real device
     tool.setProcessEnvironment(env);
-    tool.start(dir + "/VidaREZezad11", {});
+    tool.start(executable, {});
+    ToolRun run;
     if (!tool.waitForFinished(10000)) {
         tool.kill();
-        return 1000;
+        return run;
     }
-    return tool.exitCode();
+    run.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : 1001;
+    run.errors = tool.readAllStandardError();
+    return run;
+}
+
+// Runs a copy of the tool from `dir` and returns its exit code.
+int runToolIn(const QString &dir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return runTool(dir + "/VidaREZezad11", env).exitCode;
+}
+
+// Every accessible control below `root` (labels aside) whose name is `name`.
+QList<QAccessibleInterface *> controlsNamed(QAccessibleInterface *root, const QString &name) {
+    QList<QAccessibleInterface *> found;
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QAccessibleInterface *child = root->child(i);
+        if (child && child->role() != QAccessible::StaticText &&
+            child->text(QAccessible::Name) == name)
+            found.append(child);
+        found += controlsNamed(child, name);
+    }
+    return found;
+}
+
+QRect globalRect(const QWidget *w) {
+    return {w->mapToGlobal(QPoint(0, 0)), w->size()};
+}
+
+// An X display number that no server listens on, as ":N".
+QString unservedDisplay() {
+    QFile sockets("/proc/net/unix");
+    const QByteArray listening = sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : "";
+    for (int n = 90;; ++n) {
+        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        if (!listening.contains(socket + '\n') && !QFile::exists(socket))
+            return QStringLiteral(":%1").arg(n);
+    }
 }
 
 QString copyTool(const QTemporaryDir &dir) {
@@ -52,6 +96,30 @@ class AppShellTest : public QObject {
         QTemporaryDir dir;
         QString path = copyTool(dir);
         QCOMPARE(runToolIn(path), 255);
+    }
+
+    // Qt aborts when no platform plugin can start; the tool must end with -1 and say why.
+    void noDisplayEndsWithMinusOne_data() {
+        QTest::addColumn<QString>("display");
+        QTest::newRow("no display set") << QString();
+        QTest::newRow("nobody serves the display") << unservedDisplay();
+    }
+
+    void noDisplayEndsWithMinusOne() {
+        QFETCH(QString, display);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+            env.remove(name);
+        if (!display.isEmpty())
+            env.insert("DISPLAY", display);
+        const ToolRun run =
+            runTool(QCoreApplication::applicationDirPath() + "/../VidaREZezad11", env);
+        QCOMPARE(run.exitCode, 255);
+        QCOMPARE(run.errors.count('\n'), 1);
+        QVERIFY2(run.errors.contains("cannot open a display"), run.errors.constData());
+        if (!display.isEmpty())
+            QVERIFY2(run.errors.contains(display.toUtf8()), run.errors.constData());
     }
 
     void missingPanelEndsWithMinusOne() {
@@ -118,6 +186,78 @@ class AppShellTest : public QObject {
         PumpEvents(20);
         QVERIFY(!rtPanelWidget(panelPopUp)->isVisible());
         QCOMPARE(hidePopUp, (unsigned short)1);
+    }
+
+    // A screen reader finds the first-pixel slide by its name, reads its number and sets it as
+    // a user would: the last-pixel display follows.
+    void firstPixelIsReadAndSetThroughAssistiveTechnology() {
+        int before = 0;
+        GetCtrlVal(panelPopUp, POP_PIXELSTART, &before);
+        SetCtrlAttribute(panelPopUp, POP_PIXELSTART, ATTR_DIMMED, 0);
+        SetCtrlVal(panelPopUp, POP_PIXELSTART, 20);
+        const auto named = controlsNamed(
+            QAccessible::queryAccessibleInterface(rtPanelWidget(panelPopUp)), "First pixel");
+        QVERIFY(!named.isEmpty());
+        for (QAccessibleInterface *control : named)
+            QVERIFY2(control->valueInterface(), qPrintable(control->object()->objectName()));
+        QAccessibleValueInterface *value = named.first()->valueInterface();
+        QCOMPARE(value->currentValue().toInt(), 20);
+
+        value->setCurrentValue(300);
+        PumpEvents(20);
+        int first = 0;
+        GetCtrlVal(panelPopUp, POP_PIXELSTART, &first);
+        QCOMPARE(first, 300);
+        char last[16] = {};
+        GetCtrlVal(panelPopUp, POP_LASTPIXEL, last, sizeof last);
+        QCOMPARE(QString(last), QString("555"));
+        SetCtrlVal(panelPopUp, POP_PIXELSTART, before);
+        SetCtrlVal(panelPopUp, POP_LASTPIXEL, before + 255);
+        SetCtrlAttribute(panelPopUp, POP_PIXELSTART, ATTR_DIMMED, 1);
+    }
+
+    // The CCD settings pop-up opens beside the main panel, as a window of its own that stays
+    // with it, and hides none of the main panel's controls.
+    void popUpOpensBesideTheMainPanel_data() {
+        QTest::addColumn<bool>("mainAtRightEdge");
+        QTest::newRow("room on the right") << false;
+        QTest::newRow("main panel at the right edge") << true;
+    }
+
+    void popUpOpensBesideTheMainPanel() {
+        QFETCH(bool, mainAtRightEdge);
+        // A fresh pair: a panel finds its place when it is first displayed.
+        const int main = LoadPanel(0, "VidaREZezad11.uir", 1);
+        const int popUp = LoadPanel(main, "VidaREZezad11.uir", 2);
+        QVERIFY(main > 0 && popUp > 0);
+        QWidget *mainWindow = rtPanelWidget(main);
+        QWidget *popUpWindow = rtPanelWidget(popUp);
+        DisplayPanel(main);
+        const QRect area = mainWindow->screen()->availableGeometry();
+        const int room = area.width() - mainWindow->frameGeometry().width();
+        if (room < popUpWindow->sizeHint().width() + 40) {
+            DiscardPanel(popUp);
+            DiscardPanel(main);
+            QSKIP(qPrintable(QString("the screen (%1 px wide) has no room beside the main panel")
+                                 .arg(area.width())));
+        }
+        if (mainAtRightEdge)
+            mainWindow->move(area.right() + 1 - mainWindow->frameGeometry().width(), area.top());
+        DisplayPanel(popUp);
+        PumpEvents(20);
+
+        QVERIFY(popUpWindow->isWindow() && !popUpWindow->isModal());
+        QCOMPARE(popUpWindow->parentWidget(), mainWindow);
+        QCOMPARE(popUpWindow->windowHandle()->transientParent(), mainWindow->windowHandle());
+        const QRect frame = popUpWindow->frameGeometry();
+        QVERIFY(area.contains(frame));
+        for (QWidget *control : mainWindow->findChildren<QWidget *>()) {
+            if (control->window() == mainWindow && control->property("ctrlId").isValid() &&
+                control->isVisible())
+                QVERIFY2(!frame.intersects(globalRect(control)), qPrintable(control->objectName()));
+        }
+        DiscardPanel(popUp);
+        DiscardPanel(main);
     }
 
     void closeDuringANestedLoopEndsAfterIt() {

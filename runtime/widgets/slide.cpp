@@ -50,3 +50,21 @@ void RtSlide::setValue(int v) {
     slider_->setValue(v);
     field_->setValue(slider_->value());
 }
+
+QString RtSlide::valueName() const {
+    return slider_->accessibleName();
+}
+
+void RtSlide::setValueName(const QString &name) {
+    slider_->setAccessibleName(name);
+    field_->setAccessibleName(name);
+}
+
+QString RtSlide::valueDescription() const {
+    return slider_->accessibleDescription();
+}
+
+void RtSlide::setValueDescription(const QString &description) {
+    slider_->setAccessibleDescription(description);
+    field_->setAccessibleDescription(description);
+}
