@@ -8,6 +8,7 @@
 #include "ops/param_file.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/testing.h"
 
 #include <array>
 #include <cstring>

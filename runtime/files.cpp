@@ -1,5 +1,6 @@
 // File dialogs and array files.
 #include "runtime.h"
+#include "testing.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -135,8 +135,7 @@ int PlotRectangle(int panel, int control, double x1, double y1, double x2, doubl
 // plotHandle -1 deletes every plot; cursors are not plots and stay.
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int SetGraphCursor(int panel, int control, int cursorNumber, double x, double y);
-int SetAxisScalingMode(int panel, int control, int axis, int axisScaling, double min,
-                       double max);
+int SetAxisScalingMode(int panel, int control, int axis, int axisScaling, double min, double max);
 
 // ---- Serial ports -------------------------------------------------------------------------
 // Port n maps to a device: 1-4 /dev/ttyS0-3, 5-8 /dev/ttyUSB0-3, 9-10 /dev/ttyACM0-1; the
@@ -170,8 +169,6 @@ int CloseCom(int port);
 // notifyCount bytes wait. eventMask 0 switches the callback off.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                        ComCallbackPtr callbackFunction, void *callbackData);
-// The device path that port n maps to (after RMOX_COM<n>); empty for a port with no device.
-const char *ComDevicePath(int port);
 
 // ---- Files --------------------------------------------------------------------------------
 
@@ -185,8 +182,6 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char *pathOut);
-// Test seam: the next FileSelectPopup returns `result` with `path` without showing a dialog.
-void SetNextFileSelectAnswer(int result, const char *path);
 
 // Writes nElements values, one a line, right-aligned in fieldWidth. The file is written to a
 // temporary beside the target and renamed over it, so a failed write leaves the old file.

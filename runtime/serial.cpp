@@ -12,6 +12,7 @@
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
+#include "testing.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -6,6 +6,7 @@
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/testing.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 

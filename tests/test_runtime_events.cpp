@@ -2,6 +2,7 @@
 // waits, timers, control values and array files.
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "runtime/testing.h"
 #include "support/tool_fixture_impl.h"
 
 #include <QComboBox>
