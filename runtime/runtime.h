@@ -189,12 +189,15 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
 int ArrayToFile(const char *fileName, const void *array, int dataType, int numberOfElements,
                 int numberOfGroups, int arrayDataOrder, int fileLayout, int columnSeparation,
                 int fieldWidth, int fileType, int fileAction);
-// Reads numberOfElements unsigned decimal numbers separated by any white space. Returns 0
-// when all were read; a negative code (and the array untouched) when the file is missing,
-// unreadable, short, or holds anything else.
+// Reads exactly numberOfElements unsigned decimal numbers separated by any white space; only
+// white space may follow the last one. A number keeps its value modulo 2^32, however many
+// digits it has. Only a regular file is opened (a FIFO or device could block), and a file is
+// refused once it runs past kArrayFileBytesPerNumber bytes per wanted number. Returns 0 when
+// the file was taken; otherwise a negative code, and the array is untouched.
 int FileToArray(const char *fileName, void *array, int dataType, int numberOfElements,
                 int numberOfGroups, int arrayDataOrder, int fileLayout, int fileType);
-enum { kFileIOError = -1, kFileFormatError = -2 };
+constexpr int kArrayFileBytesPerNumber = 256;
+enum { kFileIOError = -1, kFileFormatError = -2, kFileBadArguments = -3 };
 
 // The executable's directory, at most 260 bytes with terminator.
 int GetProjectDir(char *directoryName);

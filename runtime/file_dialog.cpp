@@ -1,20 +1,16 @@
-// File dialogs and array files.
+// File dialogs.
 #include "runtime.h"
 #include "testing.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTextStream>
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <vector>
 
 namespace {
 
 constexpr std::size_t kMaxPath = 260;
-constexpr int kErrBadArguments = -3;
 
 struct SeamAnswer {
     int result;
@@ -46,16 +42,6 @@ QString nameFilter(const QString &typeList) {
     QString patterns = typeList;
     patterns.replace(';', ' ');
     return QString("Files (%1)").arg(patterns);
-}
-
-// Only plain decimal digits count: Qt's conversion alone also takes a number followed by a NUL
-// byte and whatever comes after it, or a leading '+'.
-bool isDecimal(const QByteArray &field) {
-    return std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool supportedLayout(int dataType, int numberOfGroups, int fileType) {
-    return dataType == VAL_UNSIGNED_INTEGER && numberOfGroups == 1 && fileType == VAL_ASCII;
 }
 
 } // namespace
@@ -101,48 +87,4 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
     QString chosen = dialog.selectedFiles().first();
     copyPath(chosen.toLocal8Bit(), pathOut);
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
-}
-
-int ArrayToFile(const char *fileName, const void *array, int dataType, int numberOfElements,
-                int numberOfGroups, int, int, int, int fieldWidth, int fileType, int) {
-    if (!supportedLayout(dataType, numberOfGroups, fileType) || numberOfElements < 0 || !array)
-        return kErrBadArguments;
-    const auto *values = static_cast<const unsigned int *>(array);
-    QByteArray text;
-    for (int i = 0; i < numberOfElements; ++i)
-        text += QByteArray::number(values[i]).rightJustified(fieldWidth, ' ') + '\n';
-    QSaveFile file(QString::fromLocal8Bit(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return kFileIOError;
-    // commit() can report success although its last flush failed (a full disk), so the
-    // flush is checked first and a partial file never replaces the old one.
-    if (file.write(text) != text.size() || !file.flush()) {
-        file.cancelWriting();
-        return kFileIOError;
-    }
-    return file.commit() ? 0 : kFileIOError;
-}
-
-int FileToArray(const char *fileName, void *array, int dataType, int numberOfElements,
-                int numberOfGroups, int, int, int fileType) {
-    if (!supportedLayout(dataType, numberOfGroups, fileType) || numberOfElements < 0 || !array)
-        return kErrBadArguments;
-    QFile file(QString::fromLocal8Bit(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        return kFileIOError;
-    const QList<QByteArray> fields = file.readAll().simplified().split(' ');
-    std::vector<unsigned int> values;
-    for (const QByteArray &field : fields) {
-        if (field.isEmpty() || static_cast<int>(values.size()) == numberOfElements)
-            break;
-        bool ok = false;
-        unsigned long long v = field.toULongLong(&ok, 10);
-        if (!ok || !isDecimal(field))
-            return kFileFormatError;
-        values.push_back(static_cast<unsigned int>(v));
-    }
-    if (static_cast<int>(values.size()) < numberOfElements)
-        return kFileFormatError;
-    std::memcpy(array, values.data(), values.size() * sizeof(unsigned int));
-    return 0;
 }
