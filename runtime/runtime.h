@@ -177,7 +177,11 @@ enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SE
 enum { VAL_GROUPS_TOGETHER = 0, VAL_GROUPS_AS_COLUMNS = 0, VAL_CONST_WIDTH = 0 };
 enum { VAL_ASCII = 1, VAL_TRUNCATE = 0 };
 
-// pathOut receives at most 260 bytes. Returns a VAL_*_SELECTED value or a negative code.
+// Lets the user pick a file. With restrictExtension the name must match fileTypeList
+// ("*.dat;*.txt"): a name without an extension gets the first type's, a name with another one
+// is refused inside the dialog, which stays open. pathOut (260 bytes) receives the path with its
+// terminator; a longer path is not cut short but refused with kFilePathTooLong, pathOut empty.
+// Returns a VAL_*_SELECTED value or a negative code.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
@@ -197,7 +201,7 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numbe
 int FileToArray(const char *fileName, void *array, int dataType, int numberOfElements,
                 int numberOfGroups, int arrayDataOrder, int fileLayout, int fileType);
 constexpr int kArrayFileBytesPerNumber = 256;
-enum { kFileIOError = -1, kFileFormatError = -2, kFileBadArguments = -3 };
+enum { kFileIOError = -1, kFileFormatError = -2, kFileBadArguments = -3, kFilePathTooLong = -4 };
 
 // The executable's directory, at most 260 bytes with terminator.
 int GetProjectDir(char *directoryName);

@@ -137,6 +137,22 @@ class ParamFileTest : public QObject {
         QCOMPARE(variables(), kSet);
     }
 
+    // Cut to fit file_name, the path would name another file: the one written or read here.
+    void tooLongPathFailsSaveAndLoad() {
+        QTemporaryDir own;
+        const QString path = own.filePath(QString(260 - own.path().size(), 'p') + ".dat");
+        sendToFile(path);
+        QCOMPARE(StatusText(), QString("Parameter file could not be written!"));
+        QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList());
+
+        const QByteArray other = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
+        writeText(path, other);
+        writeText(QString::fromLocal8Bit(path.toLocal8Bit().left(kPathSize - 1)), other);
+        getFromFile(path);
+        QCOMPARE(variables(), kSet);
+        QCOMPARE(StatusText(), QString("Parameter file could not be read!"));
+    }
+
     void failedSaveIsReportedAndKeepsOldFile() {
         const QString notADir = dir.filePath("plain");
         writeText(notADir, "x");

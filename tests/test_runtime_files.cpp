@@ -1,11 +1,18 @@
-// The platform layer's files: array files as text, and the file dialog's test seam.
+// The platform layer's files: array files as text, and the file dialog (the real one and its
+// test seam).
 #include "runtime/runtime.h"
 #include "runtime/testing.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <future>
 #include <sys/stat.h>
 
@@ -28,6 +35,42 @@ qint64 bytesReadSoFar() {
     return -1;
 }
 
+// Runs a save dialog in `dir` and, once it shows, hands it to `user`.
+int runDialog(const QString &dir, int restrictExtension,
+              const std::function<void(QFileDialog &)> &user, QByteArray &path) {
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll.stop();
+        QTimer::singleShot(20000, dialog, &QDialog::reject); // should `user` leave it open
+        user(*dialog);
+    });
+    poll.start(20);
+    char out[260] = "unchanged";
+    const int result = FileSelectPopup(dir.toLocal8Bit(), "", "*.dat", "Parameter File",
+                                       VAL_OK_BUTTON, 0, restrictExtension, 1, 1, out);
+    path = out;
+    return result;
+}
+
+void enterName(QFileDialog &dialog, const QString &name) {
+    auto *edit = dialog.findChild<QLineEdit *>("fileNameEdit");
+    if (!edit)
+        return;
+    edit->clear();
+    QTest::keyClicks(edit, name);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+QString visibleNote(const QFileDialog &dialog, const QString &containing) {
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        if (label->isVisible() && label->text().contains(containing))
+            return label->text();
+    return {};
+}
+
 } // namespace
 
 class RuntimeFilesTest : public QObject {
@@ -43,6 +86,9 @@ class RuntimeFilesTest : public QObject {
     }
 
   private slots:
+    // The dialog keeps its history in the user's settings; these runs keep theirs here.
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit()); }
+
     void arrayFileRoundTrip() {
         QByteArray path = dir.filePath("set.dat").toLocal8Bit();
         unsigned int out[16];
@@ -129,13 +175,58 @@ class RuntimeFilesTest : public QObject {
                 0);
     }
 
+    // The seam answers without a dialog, but a path too long for the buffer is refused, not cut.
     void fileDialogSeamAnswersWithoutShowing() {
-        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, "/tmp/a.dat");
         char path[260] = "x";
+        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, "/tmp/a.dat");
         QCOMPARE(
             FileSelectPopup("/tmp", "a.dat", "*.dat", "Title", VAL_OK_BUTTON, 0, 1, 1, 1, path),
             int(VAL_NEW_FILE_SELECTED));
         QCOMPARE(QByteArray(path), QByteArray("/tmp/a.dat"));
+
+        const QByteArray fits = "/" + QByteArray(254, 'a') + ".dat"; // 259 bytes
+        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, fits);
+        QCOMPARE(FileSelectPopup("/", "", "*.dat", "Title", VAL_OK_BUTTON, 0, 1, 1, 1, path),
+                 int(VAL_NEW_FILE_SELECTED));
+        QCOMPARE(QByteArray(path), fits);
+        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, "/a" + fits);
+        QCOMPARE(FileSelectPopup("/", "", "*.dat", "Title", VAL_OK_BUTTON, 0, 1, 1, 1, path),
+                 int(kFilePathTooLong));
+        QCOMPARE(QByteArray(path), QByteArray());
+    }
+
+    // The real dialog: another extension is refused inside it, a bare name gets ".dat", a
+    // path too long for the caller's buffer is refused, and without the restriction any
+    // name goes. (Qt adds no suffix to a bare name that is a folder in the working directory.)
+    void fileDialogEnforcesExtensionAndPathLength() {
+        QTemporaryDir own;
+        bool stayedOpen = false;
+        QString note;
+        QByteArray path;
+        int result = runDialog(
+            own.path(), 1,
+            [&](QFileDialog &dialog) {
+                enterName(dialog, "notes.txt");
+                stayedOpen = dialog.isVisible();
+                note = visibleNote(dialog, "notes.txt");
+                enterName(dialog, "fresh-set");
+            },
+            path);
+        QVERIFY(stayedOpen);
+        QVERIFY2(note.contains("*.dat"), qPrintable(note));
+        QCOMPARE(result, int(VAL_NEW_FILE_SELECTED));
+        QCOMPARE(QString::fromLocal8Bit(path), own.filePath("fresh-set.dat"));
+
+        const QString longName = QString(260 - own.path().size(), 'p') + ".dat";
+        result = runDialog(
+            own.path(), 1, [&](QFileDialog &d) { enterName(d, longName); }, path);
+        QCOMPARE(result, int(kFilePathTooLong));
+        QCOMPARE(path, QByteArray());
+
+        result = runDialog(
+            own.path(), 0, [&](QFileDialog &d) { enterName(d, "notes.txt"); }, path);
+        QCOMPARE(result, int(VAL_NEW_FILE_SELECTED));
+        QCOMPARE(QString::fromLocal8Bit(path), own.filePath("notes.txt"));
     }
 };
 
