@@ -1,20 +1,24 @@
 // The parameter file loader on arbitrary file content. The first input byte picks the file
 // dialog's answer and which path it names; the rest is the file. The loader must take the
-// file only when it starts with sixteen unsigned decimal numbers separated by white space,
-// and then the parameter set holds their low 16 bits; otherwise nothing changes.
+// file only when it holds exactly sixteen unsigned decimal numbers separated by white space,
+// and then the parameter set holds their low 16 bits; otherwise nothing changes. A dialog
+// error or a refused file reports a failed read; a cancel reports nothing.
 #include "fuzz_harness.h"
 
 #include "app/VidaREZezad11.h"
 #include "ops/param_file.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/testing.h"
 #include "state/globals.h"
 #include "state/status_line.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,37 +37,44 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// An unsigned decimal number that fits 64 bits, cut to the file's 32-bit values.
+// An unsigned decimal number of any length, cut to the file's 32-bit values.
 std::optional<unsigned int> number(const QByteArray &token) {
     if (token.isEmpty())
         return std::nullopt;
-    unsigned long long value = 0;
+    std::uint64_t value = 0;
     for (char c : token) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        const unsigned digit = unsigned(c - '0');
-        if (value > (~0ULL - digit) / 10)
-            return std::nullopt;
-        value = value * 10 + digit;
+        value = (value * 10 + std::uint64_t(c - '0')) % (std::uint64_t(1) << 32);
     }
     return static_cast<unsigned int>(value);
 }
 
-// The first sixteen numbers of the file, or nothing when it does not start with sixteen.
+// The file's numbers when it holds exactly sixteen, separated and maybe followed by white
+// space, within the loader's size bound; nothing otherwise.
 std::optional<Words> expectedWords(const QByteArray &content) {
-    Words words{};
-    int found = 0;
+    if (content.size() > PNUM * kArrayFileBytesPerNumber)
+        return std::nullopt;
+    std::vector<QByteArray> tokens;
     qsizetype at = 0;
-    while (found < PNUM) {
+    while (true) {
         while (at < content.size() && isSpace(content[at]))
             ++at;
+        if (at == content.size())
+            break;
         const qsizetype begin = at;
         while (at < content.size() && !isSpace(content[at]))
             ++at;
-        const std::optional<unsigned int> value = number(content.mid(begin, at - begin));
+        tokens.push_back(content.mid(begin, at - begin));
+    }
+    if (tokens.size() != PNUM)
+        return std::nullopt;
+    Words words{};
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::optional<unsigned int> value = number(tokens[i]);
         if (!value)
             return std::nullopt;
-        words[std::size_t(found++)] = *value;
+        words[i] = *value;
     }
     return words;
 }
@@ -139,7 +150,10 @@ void checkDialogLoad(int answer, const std::string &path, const std::optional<Wo
         FUZZ_CHECK(variables() == variablesBefore);
         FUZZ_CHECK(packet() == packetBefore);
     }
-    FUZZ_CHECK((std::strcmp(szStatus, kStatusBefore) == 0) == (answer <= 0));
+    const char *status = answer == 0              ? kStatusBefore
+                         : answer > 0 && expected ? "Parameter file loaded!"
+                                                  : "Parameter file could not be read!";
+    FUZZ_CHECK(std::strcmp(szStatus, status) == 0);
 }
 
 } // namespace

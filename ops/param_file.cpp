@@ -22,8 +22,12 @@ int selectFile(const char *title, int buttonLabel) {
 
 } // namespace
 
+// A dialog error (such as a path too long to keep) is a failed save; a cancel is not.
 bool ChooseSaveFile() {
-    return selectFile("R-MOX-QF-Series Parameter File", VAL_OK_BUTTON) > 0;
+    const int chosen = selectFile("R-MOX-QF-Series Parameter File", VAL_OK_BUTTON);
+    if (chosen < 0)
+        ShowStatus("Parameter file could not be written!");
+    return chosen > 0;
 }
 
 // The file is replaced only once it has been written completely, so a failed save leaves the
@@ -42,15 +46,16 @@ void SendParaToFile() {
     ShowStatus(result == 0 ? "Parameter file saved!" : "Parameter file could not be written!");
 }
 
-// A file that is missing, unreadable, short or holds anything but unsigned numbers leaves pp
-// and the variables as they were. The outcome goes to szStatus, which the Get shows after its
-// panel refresh.
+// A dialog error, or a file that is missing, unreadable, short or holds anything but unsigned
+// numbers, leaves pp and the variables as they were; a cancel reports nothing. The outcome
+// goes to szStatus, which the Get shows after its panel refresh.
 void ReadParaFromFile() {
-    if (selectFile("R-MOX-QF-Parameter File", VAL_LOAD_BUTTON) <= 0)
+    const int chosen = selectFile("R-MOX-QF-Parameter File", VAL_LOAD_BUTTON);
+    if (chosen == 0)
         return;
     unsigned int words[PNUM];
-    if (FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, VAL_GROUPS_TOGETHER,
-                    VAL_GROUPS_AS_COLUMNS, VAL_ASCII) != 0) {
+    if (chosen < 0 || FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1,
+                                  VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII) != 0) {
         SetStatusText("Parameter file could not be read!");
         return;
     }

@@ -171,8 +171,6 @@ int CloseCom(int port);
 // notifyCount bytes wait. eventMask 0 switches the callback off.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                        ComCallbackPtr callbackFunction, void *callbackData);
-// The device path that port n maps to (after RMOX_COM<n>); empty for a port with no device.
-const char *ComDevicePath(int port);
 
 // ---- Files --------------------------------------------------------------------------------
 
@@ -181,13 +179,15 @@ enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SE
 enum { VAL_GROUPS_TOGETHER = 0, VAL_GROUPS_AS_COLUMNS = 0, VAL_CONST_WIDTH = 0 };
 enum { VAL_ASCII = 1, VAL_TRUNCATE = 0 };
 
-// pathOut receives at most 260 bytes. Returns a VAL_*_SELECTED value or a negative code.
+// Lets the user pick a file. With restrictExtension the name must match fileTypeList
+// ("*.dat;*.txt"): a name without an extension gets the first type's, a name with another one
+// is refused inside the dialog, which stays open. pathOut (260 bytes) receives the path with its
+// terminator; a longer path is not cut short but refused with kFilePathTooLong, pathOut empty.
+// Returns a VAL_*_SELECTED value or a negative code.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
                     const char *fileTypeList, const char *title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char *pathOut);
-// Test seam: the next FileSelectPopup returns `result` with `path` without showing a dialog.
-void SetNextFileSelectAnswer(int result, const char *path);
 
 // Writes nElements values, one a line, right-aligned in fieldWidth. The file is written to a
 // temporary beside the target and renamed over it, so a failed write leaves the old file.
@@ -195,12 +195,15 @@ void SetNextFileSelectAnswer(int result, const char *path);
 int ArrayToFile(const char *fileName, const void *array, int dataType, int numberOfElements,
                 int numberOfGroups, int arrayDataOrder, int fileLayout, int columnSeparation,
                 int fieldWidth, int fileType, int fileAction);
-// Reads numberOfElements unsigned decimal numbers separated by any white space. Returns 0
-// when all were read; a negative code (and the array untouched) when the file is missing,
-// unreadable, short, or holds anything else.
+// Reads exactly numberOfElements unsigned decimal numbers separated by any white space; only
+// white space may follow the last one. A number keeps its value modulo 2^32, however many
+// digits it has. Only a regular file is opened (a FIFO or device could block), and a file is
+// refused once it runs past kArrayFileBytesPerNumber bytes per wanted number. Returns 0 when
+// the file was taken; otherwise a negative code, and the array is untouched.
 int FileToArray(const char *fileName, void *array, int dataType, int numberOfElements,
                 int numberOfGroups, int arrayDataOrder, int fileLayout, int fileType);
-enum { kFileIOError = -1, kFileFormatError = -2 };
+constexpr int kArrayFileBytesPerNumber = 256;
+enum { kFileIOError = -1, kFileFormatError = -2, kFileBadArguments = -3, kFilePathTooLong = -4 };
 
 // The executable's directory, at most 260 bytes with terminator.
 int GetProjectDir(char *directoryName);

@@ -13,6 +13,7 @@
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
+#include "testing.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

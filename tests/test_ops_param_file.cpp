@@ -6,6 +6,7 @@
 #include "params/panel_binding.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/testing.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "state/status_line.h"
@@ -137,6 +138,22 @@ class ParamFileTest : public QObject {
         writeText(path, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
         getFromFile(path, VAL_NO_FILE_SELECTED);
         QCOMPARE(variables(), kSet);
+    }
+
+    // Cut to fit file_name, the path would name another file: the one written or read here.
+    void tooLongPathFailsSaveAndLoad() {
+        QTemporaryDir own;
+        const QString path = own.filePath(QString(260 - own.path().size(), 'p') + ".dat");
+        sendToFile(path);
+        QCOMPARE(StatusText(), QString("Parameter file could not be written!"));
+        QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList());
+
+        const QByteArray other = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
+        writeText(path, other);
+        writeText(QString::fromLocal8Bit(path.toLocal8Bit().left(kPathSize - 1)), other);
+        getFromFile(path);
+        QCOMPARE(variables(), kSet);
+        QCOMPARE(StatusText(), QString("Parameter file could not be read!"));
     }
 
     void failedSaveIsReportedAndKeepsOldFile() {

@@ -6,6 +6,7 @@
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "runtime/testing.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/pty_pair.h"

@@ -1,5 +1,5 @@
 // The platform layer on its own: panel loading, the event mapping, the event loop with nested
-// waits, timers, control values and array files.
+// waits, timers and control values.
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
 #include "support/tool_fixture_impl.h"
@@ -304,64 +304,6 @@ class RuntimeEventsTest : public QObject {
             ++passes;
         }
         QVERIFY2(passes < 200, qPrintable(QString::number(passes))); // ~5 ms a pass when idle
-    }
-
-    void arrayFileRoundTrip() {
-        QTemporaryDir dir;
-        QByteArray path = dir.filePath("set.dat").toLocal8Bit();
-        unsigned int out[16];
-        for (unsigned int i = 0; i < 16; ++i)
-            out[i] = i == 15 ? 65535 : i;
-        QCOMPARE(ArrayToFile(path, out, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, VAL_ASCII, 0), 0);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QList<QByteArray> lines = f.readAll().split('\n');
-        QCOMPARE(lines.size(), 17);
-        QCOMPARE(lines[0], QByteArray("   0"));
-        QCOMPARE(lines[15], QByteArray("65535"));
-        unsigned int in[16] = {};
-        QCOMPARE(FileToArray(path, in, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, VAL_ASCII), 0);
-        QVERIFY(std::equal(out, out + 16, in));
-    }
-
-    void arrayFileRejectsShortOrBadFilesUntouched() {
-        QTemporaryDir dir;
-        auto load = [&](const QByteArray &text, unsigned int *into) {
-            QFile f(dir.filePath("x.dat"));
-            f.open(QIODevice::WriteOnly);
-            f.write(text);
-            f.close();
-            return FileToArray(dir.filePath("x.dat").toLocal8Bit(), into, VAL_UNSIGNED_INTEGER, 3,
-                               1, 0, 0, VAL_ASCII);
-        };
-        unsigned int v[3] = {7, 7, 7};
-        QCOMPARE(load("1 2", v), int(kFileFormatError));
-        QCOMPARE(load("1 -2 3", v), int(kFileFormatError));
-        QCOMPARE(load("1 x 3", v), int(kFileFormatError));
-        QCOMPARE(load(QByteArray("1 2\0x 3", 7), v), int(kFileFormatError));
-        QCOMPARE(v[0], 7u);
-        QCOMPARE(FileToArray(dir.filePath("none").toLocal8Bit(), v, VAL_UNSIGNED_INTEGER, 3, 1, 0,
-                             0, VAL_ASCII),
-                 int(kFileIOError));
-        QCOMPARE(load("\t1\r\n\n  2 65536\n", v), 0);
-        QCOMPARE(v[2], 65536u);
-    }
-
-    void failedWriteKeepsOldFile() {
-        QTemporaryDir dir;
-        QByteArray missingDir = dir.filePath("no/such/dir/set.dat").toLocal8Bit();
-        unsigned int out[1] = {5};
-        QVERIFY(ArrayToFile(missingDir, out, VAL_UNSIGNED_INTEGER, 1, 1, 0, 0, 0, 4, VAL_ASCII, 0) <
-                0);
-    }
-
-    void fileDialogSeamAnswersWithoutShowing() {
-        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, "/tmp/a.dat");
-        char path[260] = "x";
-        QCOMPARE(
-            FileSelectPopup("/tmp", "a.dat", "*.dat", "Title", VAL_OK_BUTTON, 0, 1, 1, 1, path),
-            int(VAL_NEW_FILE_SELECTED));
-        QCOMPARE(QByteArray(path), QByteArray("/tmp/a.dat"));
     }
 };
 

@@ -1,6 +1,7 @@
 // Serial ports over a pseudo-terminal: the test plays the device on the master side, the port
 // under test opens the slave through RMOX_COM<n>.
 #include "runtime/runtime.h"
+#include "runtime/testing.h"
 #include "support/pty_pair.h"
 
 #include <QDir>
