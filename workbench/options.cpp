@@ -86,10 +86,9 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     if (parser.isSet(help) || parser.isSet(version)) {
         r.proceed = false;
         // Without an application object Qt cannot name the program in the usage line.
-        r.text = parser.isSet(help)
-                     ? parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                                 QStringLiteral("rmox-sensor-tool"))
-                     : VersionLine() + '\n';
+        r.text = parser.isSet(help) ? parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                                QStringLiteral("rmox-sensor-tool"))
+                                    : VersionLine() + '\n';
         return r;
     }
     if (!parser.positionalArguments().isEmpty())

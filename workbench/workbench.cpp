@@ -7,13 +7,12 @@
 Workbench::Workbench(const Options &options) : options_(options) {
     for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
         qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
-    SetCoreListener(this);
+    connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
 }
 
-Workbench::~Workbench() {
-    SetCoreListener(nullptr);
-}
+Workbench::~Workbench() = default;
 
-void Workbench::panelsLoaded() {
+// The panels exist, the application object too; the port is not open yet.
+void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
 }

@@ -3,23 +3,23 @@
 // changes the sensor traffic, the operations' steps and timing, or the status line's texts.
 #pragma once
 
-#include "state/notify.h"
+#include "workbench/core_events.h"
 #include "workbench/options.h"
 
 #include <memory>
 
 class MenuBar;
 
-class Workbench : public CoreListener {
+class Workbench : public QObject {
+    Q_OBJECT
   public:
     explicit Workbench(const Options &options);
     ~Workbench() override;
-    Workbench(const Workbench &) = delete;
-    Workbench &operator=(const Workbench &) = delete;
-
-    void panelsLoaded() override;
 
   private:
+    void build();
+
     Options options_;
+    CoreEvents core_;
     std::unique_ptr<MenuBar> menus_;
 };
