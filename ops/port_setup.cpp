@@ -18,6 +18,13 @@ void InitRS232(int port) {
     ShowStatus(szStatus);
 }
 
+void ReopenRS232(int port) {
+    ret = OpenSensorPort(port);
+    if (ret >= 0)
+        ret = CheckComLine(port);
+    ShowStatus(szStatus);
+}
+
 // The ring raises both value-changed and commit for one choice; each sets the port up anew.
 int CC_DropDCom(int, int, int event, void *, int, int) {
     if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED)
