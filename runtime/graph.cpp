@@ -5,10 +5,10 @@
 #include "runtime_qt.h"
 #include "widgets/graph_widget.h"
 
-#include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -18,44 +18,15 @@ RtGraph *graphAt(int panel, int control) {
     return qobject_cast<RtGraph *>(rtControlWidget(panel, control));
 }
 
-bool knownDataType(int type) {
-    return type == VAL_UNSIGNED_SHORT_INTEGER || type == VAL_UNSIGNED_INTEGER || type == VAL_DOUBLE;
-}
-
-double valueAt(const void *array, int type, int i) {
-    switch (type) {
-    case VAL_UNSIGNED_SHORT_INTEGER:
-        return static_cast<const std::uint16_t *>(array)[i];
-    case VAL_UNSIGNED_INTEGER:
-        return static_cast<const std::uint32_t *>(array)[i];
-    default:
-        return static_cast<const double *>(array)[i];
-    }
-}
-
 int colorOf(int rgb) {
     return rgb & 0xFFFFFF;
 }
 
-// Handles count up and wrap to 1 after INT_MAX, skipping any still held by a plot.
-int takeHandle(GraphModel &model) {
-    const auto inUse = [&](int h) {
-        return std::any_of(model.plots.begin(), model.plots.end(),
-                           [h](const GraphPlot &p) { return p.handle == h; });
-    };
-    int handle;
-    do {
-        handle = model.nextHandle > 0 ? model.nextHandle : 1;
-        model.nextHandle = handle == INT_MAX ? 1 : handle + 1;
-    } while (inUse(handle));
-    return handle;
-}
-
+// A plot's handle is its place in the drawing order, counted from 1.
 int addPlot(RtGraph &graph, GraphPlot plot) {
-    GraphModel &model = graph.editModel();
-    plot.handle = takeHandle(model);
-    model.plots.push_back(std::move(plot));
-    return model.plots.back().handle;
+    std::vector<GraphPlot> &plots = graph.editModel().plots;
+    plots.push_back(std::move(plot));
+    return int(plots.size());
 }
 
 } // namespace
@@ -69,17 +40,18 @@ const GraphModel *GetGraphModel(int panel, int control) {
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints,
            int xDataType, int yDataType, int, int, int, int, int color) {
     RtGraph *graph = graphAt(panel, control);
-    if (!graph || !xArray || !yArray || numberOfPoints < 0 || !knownDataType(xDataType) ||
-        !knownDataType(yDataType))
+    if (!graph || !xArray || !yArray || numberOfPoints < 0 ||
+        xDataType != VAL_UNSIGNED_SHORT_INTEGER || yDataType != VAL_UNSIGNED_SHORT_INTEGER)
         return kFailed;
+    const auto *xs = static_cast<const std::uint16_t *>(xArray);
+    const auto *ys = static_cast<const std::uint16_t *>(yArray);
     GraphPlot plot;
     plot.kind = GraphPlot::Curve;
     plot.color = colorOf(color);
     plot.fillColor = plot.color;
     plot.points.resize(std::size_t(numberOfPoints));
-    for (int i = 0; i < numberOfPoints; ++i)
-        plot.points[std::size_t(i)] = {valueAt(xArray, xDataType, i),
-                                       valueAt(yArray, yDataType, i)};
+    for (std::size_t i = 0; i < plot.points.size(); ++i)
+        plot.points[i] = {double(xs[i]), double(ys[i])};
     return addPlot(*graph, std::move(plot));
 }
 
@@ -99,21 +71,9 @@ int PlotRectangle(int panel, int control, double x1, double y1, double x2, doubl
 // Deletion always shows at the next paint, whatever `refresh` asks for.
 int DeleteGraphPlot(int panel, int control, int plotHandle, int) {
     RtGraph *graph = graphAt(panel, control);
-    if (!graph)
+    if (!graph || plotHandle != -1)
         return kFailed;
-    if (plotHandle == -1) {
-        graph->editModel().plots.clear();
-        return 0;
-    }
-    const std::vector<GraphPlot> &plots = graph->model().plots;
-    const auto found = std::find_if(plots.begin(), plots.end(), [plotHandle](const GraphPlot &p) {
-        return p.handle == plotHandle;
-    });
-    if (found == plots.end())
-        return kFailed;
-    const auto index = found - plots.begin();
-    auto &editable = graph->editModel().plots;
-    editable.erase(editable.begin() + index);
+    graph->editModel().plots.clear();
     return 0;
 }
 

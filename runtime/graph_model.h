@@ -11,24 +11,23 @@ struct GraphPoint {
 
 struct GraphPlot {
     enum Kind { Curve, Rectangle };
-    int handle = 0;
     Kind kind = Curve;
     std::vector<GraphPoint> points; // Curve: the points; Rectangle: two corners
     int color = 0;                  // 0xRRGGBB line or outline
     int fillColor = 0;              // 0xRRGGBB fill (rectangles)
 };
 
+// Finite, with min < max.
 struct GraphAxis {
     double min = 0;
     double max = 1;
 };
 
 struct GraphModel {
-    std::vector<GraphPlot> plots; // in drawing order
+    std::vector<GraphPlot> plots;      // in drawing order
     std::map<int, GraphPoint> cursors; // cursor number -> position
     GraphAxis xAxis;
     GraphAxis yAxis;
-    int nextHandle = 1;
 };
 
 // The model of a graph control, or nullptr when (panel, control) is not a graph.

@@ -115,7 +115,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value);
 enum { VAL_XAXIS = 0, VAL_LEFT_YAXIS = 1 };
 enum { VAL_MANUAL = 0 };
 enum { VAL_DELAYED_DRAW = 0, VAL_IMMEDIATE_DRAW = 1 };
-enum { VAL_UNSIGNED_SHORT_INTEGER = 6, VAL_UNSIGNED_INTEGER = 7, VAL_DOUBLE = 4 };
+enum { VAL_UNSIGNED_SHORT_INTEGER = 6, VAL_UNSIGNED_INTEGER = 7 };
 enum { VAL_THIN_LINE = 5 };
 enum { VAL_NO_POINT = 10 };
 enum { VAL_SOLID = 0 };
@@ -127,12 +127,15 @@ enum {
     VAL_GRAY = 0xA0A0A0,
 };
 
+// Both arrays hold VAL_UNSIGNED_SHORT_INTEGER values; other data types are refused. PlotXY and
+// PlotRectangle return the plot's handle.
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints,
            int xDataType, int yDataType, int plotStyle, int pointStyle, int lineStyle,
            int pointFrequency, int color);
 int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color,
                   int fillColor);
-// plotHandle -1 deletes every plot; cursors are not plots and stay.
+// Deletes every plot: plotHandle must be -1, a single plot is not deleted. Cursors are not
+// plots and stay.
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int SetGraphCursor(int panel, int control, int cursorNumber, double x, double y);
 int SetAxisScalingMode(int panel, int control, int axis, int axisScaling, double min, double max);

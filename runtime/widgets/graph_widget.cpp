@@ -1,6 +1,7 @@
 #include "graph_widget.h"
 
 #include <QFontMetricsF>
+#include <QLineF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -18,15 +18,13 @@ constexpr int kOuterMargin = 6;
 constexpr int kTickLength = 4;
 constexpr int kLabelGap = 3;
 constexpr int kMaxTickIntervals = 40;
-// Items are cut slightly outside the plot area; the painter's clip does the exact cut, so
-// outlines of cut sides fall outside the visible area.
-constexpr double kCutLow = -0.01;
-constexpr double kCutHigh = 1.01;
 constexpr double kDiamondRadius = 6;
+// How far beyond the plot area curves are cut, in pixels: more than the pen's half width.
+constexpr double kCurveReach = 4;
 
 const QColor kSecondaryCursorColor{0x30, 0xE8, 0xFF};
 
-// An axis range that can be drawn: finite, ordered and not empty.
+// An axis range as the panel file and SetAxisScalingMode set it: finite, with min < max.
 struct Span {
     double min = 0;
     double max = 1;
@@ -34,26 +32,6 @@ struct Span {
     // Position of v as a fraction of the range (0 at min, 1 at max).
     double fraction(double v) const { return (v - min) / length(); }
 };
-
-Span drawableSpan(const GraphAxis &axis) {
-    double lo = axis.min;
-    double hi = axis.max;
-    if (!std::isfinite(lo) || !std::isfinite(hi))
-        return {};
-    if (lo > hi)
-        std::swap(lo, hi);
-    const double length = hi - lo;
-    if (!std::isfinite(length))
-        return {};
-    const double centre = lo / 2 + hi / 2;
-    if (length <= std::abs(centre) * 1e-9 || length < 1e-12) {
-        // An empty range: widen it around its value so that the value sits mid-plot.
-        const double half = std::max(std::abs(centre) * 0.05, 0.5);
-        const Span widened{centre - half, centre + half};
-        return std::isfinite(widened.length()) ? widened : Span{};
-    }
-    return {lo, hi};
-}
 
 struct Ticks {
     std::vector<double> values;
@@ -95,11 +73,11 @@ Ticks makeTicks(const Span &span, int maxIntervals) {
     const double step = tickStep(span.length(), std::clamp(maxIntervals, 2, kMaxTickIntervals));
     ticks.decimals = decimalsFor(step);
     const double first = std::ceil(span.min / step - 1e-9) * step;
-    // The bound on the count guards against rounding when the step is tiny next to the values.
-    for (int i = 0; i <= kMaxTickIntervals; ++i) {
+    for (int i = 0;; ++i) {
         double v = first + i * step;
         if (v > span.max + step * 1e-9)
             break;
+        // Where a tick falls on 0, rounding may leave -0 or a trace beside it.
         if (std::abs(v) < step * 1e-9)
             v = 0;
         ticks.values.push_back(v);
@@ -108,8 +86,6 @@ Ticks makeTicks(const Span &span, int maxIntervals) {
 }
 
 QString tickLabel(double v, int decimals) {
-    if (std::abs(v) >= 1e9)
-        return QString::number(v, 'g', 6);
     return QString::number(v, 'f', decimals);
 }
 
@@ -155,18 +131,16 @@ std::optional<Layout> layoutFor(const QRect &whole, const QFontMetricsF &fm, con
     return layout;
 }
 
-// Maps graph coordinates onto the plot area. Coordinates are first expressed as fractions of
-// the axis ranges, where cutting is done; only cut values reach the painter.
+// Maps graph coordinates onto the plot area. Values beyond an axis map to pixels beyond it,
+// where the painter's clip cuts them: 16-bit values on the tool's axes land at most some ten
+// thousand pixels away, which doubles and QPainter handle exactly.
 struct Frame {
     Span xs;
     Span ys;
     QRectF plot;
-    QPointF toFraction(const GraphPoint &p) const { return {xs.fraction(p.x), ys.fraction(p.y)}; }
-    QPointF toPixel(const QPointF &f) const {
-        return {plot.left() + f.x() * plot.width(), plot.bottom() - f.y() * plot.height()};
-    }
     double xPixel(double v) const { return plot.left() + xs.fraction(v) * plot.width(); }
     double yPixel(double v) const { return plot.bottom() - ys.fraction(v) * plot.height(); }
+    QPointF toPixel(const GraphPoint &p) const { return {xPixel(p.x), yPixel(p.y)}; }
 };
 
 // Start of a stretch of `length` moved as little as possible to lie within [lo, hi]; at lo when
@@ -185,73 +159,43 @@ QColor blend(const QColor &a, const QColor &b, double t) {
                             float(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
-// A position along a segment a-b, kept as its fraction from a and from b. The smaller of the
-// two is the exact one: a fraction near 1 has lost its low digits when the segment is long.
-struct Along {
-    double fromA;
-    double fromB;
-    bool after(const Along &o) const {
-        return fromA > 0.5 && o.fromA > 0.5 ? fromB < o.fromB : fromA > o.fromA;
-    }
-};
-
-bool insideCut(const QPointF &f) {
-    constexpr double slack = 0.01;
-    return f.x() >= kCutLow - slack && f.x() <= kCutHigh + slack && f.y() >= kCutLow - slack &&
-           f.y() <= kCutHigh + slack;
-}
-
-// Cuts the segment a-b (in fractions of the axis ranges) to the plot area. Each cut point is
-// interpolated from the nearer end, so a far-away end (1e300) does not swamp the result. A
-// result that rounding still put outside is dropped, so the painter never gets long lines.
-std::optional<std::pair<QPointF, QPointF>> cutSegment(const QPointF &a, const QPointF &b) {
+// The part of the segment a-b inside `area`, or nothing. The end b is kept exactly when it
+// lies inside, so that the next segment continues the same line.
+std::optional<QLineF> cutSegment(const QPointF &a, const QPointF &b, const QRectF &area) {
     const QPointF d = b - a;
-    if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
-        return std::nullopt;
-    // How far each end lies inside the left, right, bottom and top boundaries.
-    const double insideA[4] = {a.x() - kCutLow, kCutHigh - a.x(), a.y() - kCutLow,
-                               kCutHigh - a.y()};
-    const double insideB[4] = {b.x() - kCutLow, kCutHigh - b.x(), b.y() - kCutLow,
-                               kCutHigh - b.y()};
-    Along enter{0, 1};
-    Along leave{1, 0};
+    // Per side of the area: how far a lies inside it, and how fast the segment leaves it.
+    const double inside[4] = {a.x() - area.left(), area.right() - a.x(), a.y() - area.top(),
+                              area.bottom() - a.y()};
+    const double outward[4] = {-d.x(), d.x(), -d.y(), d.y()};
+    double enter = 0;
+    double leave = 1;
     for (int i = 0; i < 4; ++i) {
-        const double outward = insideA[i] - insideB[i];
-        if (outward == 0) {
-            if (insideA[i] < 0)
-                return std::nullopt;
-            continue;
-        }
-        const Along crossing{insideA[i] / outward, -insideB[i] / outward};
-        if (outward < 0 && crossing.after(enter))
-            enter = crossing;
-        else if (outward > 0 && leave.after(crossing))
-            leave = crossing;
+        if (outward[i] == 0 && inside[i] < 0)
+            return std::nullopt;
+        if (outward[i] > 0)
+            leave = std::min(leave, inside[i] / outward[i]);
+        else if (outward[i] < 0)
+            enter = std::max(enter, inside[i] / outward[i]);
     }
-    if (enter.after(leave))
+    if (enter > leave)
         return std::nullopt;
-    const auto at = [&](const Along &t) {
-        return t.fromA <= 0.5 ? a + t.fromA * d : b - t.fromB * d;
-    };
-    const QPointF start = at(enter);
-    const QPointF end = at(leave);
-    if (!insideCut(start) || !insideCut(end))
-        return std::nullopt;
-    return std::pair{start, end};
+    return QLineF(a + enter * d, b - (1 - leave) * d);
 }
 
+// Samples far beyond an axis are cut first: the painter would stroke the whole line before
+// clipping it, which takes seconds for a curve that keeps leaving a 0..1023 axis for 65535.
+// The cut lies a little outside the plot area, so that the clip cuts the pen's round ends.
 void drawCurve(QPainter &p, const Frame &frame, const GraphPlot &plot) {
-    // Visible stretches of the curve; a point that is not a number breaks the line.
+    const QRectF area = frame.plot.adjusted(-kCurveReach, -kCurveReach, kCurveReach, kCurveReach);
     std::vector<QPolygonF> pieces;
     for (std::size_t i = 1; i < plot.points.size(); ++i) {
         const auto cut =
-            cutSegment(frame.toFraction(plot.points[i - 1]), frame.toFraction(plot.points[i]));
+            cutSegment(frame.toPixel(plot.points[i - 1]), frame.toPixel(plot.points[i]), area);
         if (!cut)
             continue;
-        const QPointF start = frame.toPixel(cut->first);
-        if (pieces.empty() || pieces.back().back() != start)
-            pieces.push_back(QPolygonF{start});
-        pieces.back().append(frame.toPixel(cut->second));
+        if (pieces.empty() || pieces.back().back() != cut->p1())
+            pieces.push_back(QPolygonF{cut->p1()});
+        pieces.back().append(cut->p2());
     }
     QPen pen(toColor(plot.color), 1.6);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -264,20 +208,9 @@ void drawCurve(QPainter &p, const Frame &frame, const GraphPlot &plot) {
 }
 
 void drawRectangle(QPainter &p, const Frame &frame, const GraphPlot &plot) {
-    if (plot.points.size() != 2)
-        return;
-    QPointF corners[2];
-    for (int i = 0; i < 2; ++i) {
-        const QPointF f = frame.toFraction(plot.points[i]);
-        if (std::isnan(f.x()) || std::isnan(f.y()))
-            return;
-        // An axis-parallel rectangle keeps its visible part when its corners are clamped.
-        corners[i] = frame.toPixel(
-            {std::clamp(f.x(), kCutLow, kCutHigh), std::clamp(f.y(), kCutLow, kCutHigh)});
-    }
     p.setPen(QPen(toColor(plot.color), 0));
     p.setBrush(toColor(plot.fillColor));
-    p.drawRect(QRectF(corners[0], corners[1]).normalized());
+    p.drawRect(QRectF(frame.toPixel(plot.points[0]), frame.toPixel(plot.points[1])).normalized());
 }
 
 void drawGrid(QPainter &p, const Frame &frame, const Layout &layout, const QColor &gridColor) {
@@ -497,8 +430,8 @@ void RtGraph::paintEvent(QPaintEvent *event) {
     ++paintCount_;
     QPainter p(this);
     const QColor window = palette().color(QPalette::Window);
-    const Span xs = drawableSpan(model_.xAxis);
-    const Span ys = drawableSpan(model_.yAxis);
+    const Span xs{model_.xAxis.min, model_.xAxis.max};
+    const Span ys{model_.yAxis.min, model_.yAxis.max};
     const auto layout =
         layoutFor(rect(), QFontMetricsF(font()), xs, ys, !xLabel_.isEmpty(), !yLabel_.isEmpty());
     if (!layout) {
