@@ -54,6 +54,8 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
 
         if (name == "--help" || name == "-h") {
             flag(parsed.help);
+        } else if (name == "--version") {
+            flag(parsed.version);
         } else if (name == "--link" || name == "--eeprom") {
             if (const auto v = value(); v && v->empty()) {
                 parsed.error = "option " + std::string(name) + " needs a path";
@@ -122,6 +124,7 @@ std::string usageText(std::string_view program) {
            "replies\n"
            "\n"
            "  --help              show this text and exit\n"
+           "  --version           show the version and exit\n"
            "\n"
            "Exit status: 0 after a clean stop, 1 when the device or the EEPROM file fails,\n"
            "2 for bad options.\n";

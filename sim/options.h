@@ -32,6 +32,7 @@ struct Options {
 struct ParsedOptions {
     Options options;
     bool help = false;
+    bool version = false;
     std::string error; // set when the arguments are not valid
 };
 

@@ -94,6 +94,10 @@ int main(int argc, char **argv) {
         std::fputs(sim::usageText(program).c_str(), stdout);
         return 0;
     }
+    if (parsed.version) {
+        std::printf("%s %s\n", program.data(), RMOX_VERSION);
+        return 0;
+    }
 
     try {
         installStopHandlers();
