@@ -104,6 +104,7 @@ std::string usageText(std::string_view program) {
            "Prints \"device PATH\" on standard output as soon as the device can be opened,\n"
            "then answers requests on it until SIGINT or SIGTERM.\n"
            "\n"
+           "Options:\n"
            "  --link PATH         also make PATH a symbolic link to the device (removed on exit)\n"
            "  --eeprom FILE       keep the EEPROM parameter set in FILE: 16 numbers, loaded at\n"
            "                      start if the file exists, written on every EEPROM write\n"
