@@ -23,7 +23,9 @@ QLabel *markerBeside(QWidget *control) {
     label->setObjectName(QStringLiteral("changeMarker"));
     label->setAccessibleName(kChanged);
     label->setFocusPolicy(Qt::NoFocus);
-    label->setStyleSheet(QStringLiteral("color: #c05000; font-weight: bold;"));
+    // Styled by name, so that the marker's tooltip keeps the usual look.
+    label->setStyleSheet(QStringLiteral(
+        "QLabel#changeMarker { color: #c05000; font-weight: bold; font-size: 13pt; }"));
     QSizePolicy policy = label->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
     label->setSizePolicy(policy);
@@ -56,7 +58,7 @@ void ChangeMarkers::update(const ParameterWords &panels, const PlacedSet *refere
     for (int w = 0; w < PNUM; ++w) {
         const bool differs = reference && reference->words[w] != panels[w];
         const QString why =
-            differs ? QStringLiteral("Changed, not sent: the panel shows %1, %2 holds %3 (%4)")
+            differs ? QStringLiteral("Changed, not sent: the panel shows %1; %2: %3 (%4)")
                           .arg(valueText(w, panels[w]), PlaceName(*reference),
                                valueText(w, reference->words[w]), StateText(*reference))
                     : QString();

@@ -17,10 +17,10 @@
 
 namespace {
 
+// Word, name, unit and range first, then the panels and every place; the long meaning last.
 const QStringList kDescriptionHeaders = {QStringLiteral("Word"), QStringLiteral("Name"),
-                                         QStringLiteral("Meaning"), QStringLiteral("Unit"),
-                                         QStringLiteral("Range")};
-const int kFirstSetColumn = 5;
+                                         QStringLiteral("Unit"), QStringLiteral("Range")};
+const int kPanelsColumn = 4;
 const QColor kDiffering(255, 214, 153);
 
 QPushButton *addButton(QHBoxLayout *row, const QString &text, const QString &name) {
@@ -80,6 +80,8 @@ CompareWindow::CompareWindow(const ParameterPlaces &places, QWidget *parent)
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->setWordWrap(false);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    table_->horizontalHeader()->setStretchLastSection(true);
 
     auto *buttons = new QHBoxLayout;
     connect(addButton(buttons, QStringLiteral("&Add file…"), QStringLiteral("Add file")),
@@ -96,7 +98,7 @@ CompareWindow::CompareWindow(const ParameterPlaces &places, QWidget *parent)
     layout->addWidget(table_, 1);
     layout->addWidget(note_);
     layout->addLayout(buttons);
-    resize(1000, 560);
+    resize(1200, 620);
 }
 
 QString CompareWindow::summary() const {
@@ -142,27 +144,29 @@ void CompareWindow::fill(const ParameterWords &panels) {
     headers << QStringLiteral("Panels\nas a Send takes them");
     for (const Column &c : sets)
         headers << c.title + '\n' + (c.set ? StateText(*c.set) : QStringLiteral("not read"));
+    headers << QStringLiteral("Meaning");
+    const int meaningColumn = int(headers.size()) - 1;
     table_->clear();
     table_->setRowCount(PNUM);
     table_->setColumnCount(int(headers.size()));
     table_->setHorizontalHeaderLabels(headers);
     for (int c = 0; c < sets.size(); ++c) {
         if (sets[c].set && !sets[c].set->path.isEmpty())
-            table_->horizontalHeaderItem(kFirstSetColumn + 1 + c)->setToolTip(sets[c].set->path);
+            table_->horizontalHeaderItem(kPanelsColumn + 1 + c)->setToolTip(sets[c].set->path);
     }
     for (int w = 0; w < PNUM; ++w) {
         const ParameterInfo &info = kParameterTable[w];
         table_->setItem(w, 0, cell(QString::number(w)));
         table_->setItem(w, 1, cell(QString::fromUtf8(info.name)));
-        table_->setItem(w, 2, cell(QString::fromUtf8(info.meaning)));
-        table_->setItem(w, 3, cell(QString::fromUtf8(info.unit)));
-        table_->setItem(w, 4, cell(QStringLiteral("%1–%2").arg(info.min).arg(info.max)));
-        table_->setItem(w, kFirstSetColumn, valueCell(panels[w], std::nullopt));
+        table_->setItem(w, 2, cell(QString::fromUtf8(info.unit)));
+        table_->setItem(w, 3, cell(QStringLiteral("%1–%2").arg(info.min).arg(info.max)));
+        table_->setItem(w, kPanelsColumn, valueCell(panels[w], std::nullopt));
         for (int c = 0; c < sets.size(); ++c) {
             const PlacedSet *set = sets[c].set;
-            table_->setItem(w, kFirstSetColumn + 1 + c,
+            table_->setItem(w, kPanelsColumn + 1 + c,
                             set ? valueCell(set->words[w], panels[w]) : cell(QStringLiteral("—")));
         }
+        table_->setItem(w, meaningColumn, cell(QString::fromUtf8(info.meaning)));
     }
     table_->resizeColumnsToContents();
 }
