@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -42,6 +43,7 @@ QTableWidgetItem *valueCell(unsigned short value, std::optional<unsigned short> 
     QTableWidgetItem *item =
         cell(differs ? QStringLiteral("≠ %1").arg(value) : QString::number(value));
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setData(Qt::UserRole, value);
     if (differs) {
         item->setBackground(kDiffering);
         QFont bold = item->font();
@@ -205,10 +207,11 @@ bool CompareWindow::exportCsv(const QString &path) const {
         for (int c = 0; c < table_->columnCount(); ++c) {
             const QTableWidgetItem *item =
                 row < 0 ? table_->horizontalHeaderItem(c) : table_->item(row, c);
-            QString text = item ? item->text() : QString();
-            if (row >= 0 && text.startsWith(QStringLiteral("≠ ")))
-                text.remove(0, 2);
-            fields << csvField(text);
+            // A value cell gives the bare number, without the "≠" of a difference.
+            const QVariant value = item ? item->data(Qt::UserRole) : QVariant();
+            fields << csvField(value.isValid() ? value.toString()
+                               : item          ? item->text()
+                                               : QString());
         }
         file.write(fields.join(',').toUtf8() + '\n');
     }
