@@ -86,6 +86,27 @@ void GetPanelValues() {
     para15 = ThousandthsOf(factor);
 }
 
+BoundControl BoundControlOf(int word) {
+    for (const Binding &b : kBindings) {
+        if (PacketWordOf(b.var) == word)
+            return {*b.panel, b.control};
+    }
+    if (word == PacketWordOf(&para15))
+        return {panelPopUp, POP_SCALEFACTOR};
+    return {0, 0};
+}
+
+void ReadPanelWords(unsigned short *words) {
+    for (const Binding &b : kBindings) {
+        unsigned short value = 0;
+        GetCtrlVal(*b.panel, b.control, &value);
+        words[PacketWordOf(b.var)] = value;
+    }
+    float factor = 0;
+    GetCtrlVal(panelPopUp, POP_SCALEFACTOR, &factor);
+    words[PacketWordOf(&para15)] = ThousandthsOf(factor);
+}
+
 void WriteParameterControls() {
     writeMainPanel();
     writePopUp();

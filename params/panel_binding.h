@@ -4,6 +4,16 @@
 
 // Takes every bound control's value into its variable.
 void GetPanelValues();
+
+// The control that edits packet word `word`; {0, 0} for a word outside the packet.
+struct BoundControl {
+    int panel;
+    int control;
+};
+BoundControl BoundControlOf(int word);
+// Reads the bound controls into `words` (PNUM of them, in packet order) as GetPanelValues
+// takes them, for a listener that must leave the variables alone.
+void ReadPanelWords(unsigned short *words);
 // Shows the variables on the bound controls and displays of both panels, as they stand.
 void WriteParameterControls();
 // Brings the dependent controls up to date in one direction only: frees what the variables'

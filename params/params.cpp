@@ -35,6 +35,14 @@ void CopyPPtoVars() {
         *kWords[i] = pp[i];
 }
 
+int PacketWordOf(const unsigned short *variable) {
+    for (int i = 0; i < PNUM; ++i) {
+        if (kWords[i] == variable)
+            return i;
+    }
+    return -1;
+}
+
 void AssignParameterDefaults() {
     power = 500;
     pwrMode = 0;

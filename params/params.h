@@ -13,6 +13,8 @@ constexpr int kWindowLastOffset = kWindowWidth - 1;
 
 void CopyVarsToPP();
 void CopyPPtoVars();
+// The packet word that carries `variable`, or -1 for a variable outside the set.
+int PacketWordOf(const unsigned short *variable);
 // Puts the start-up defaults into the sixteen variables.
 void AssignParameterDefaults();
 // Replaces every value above its limit (and a scale factor below 800); ccdMode and bMode are

@@ -11,6 +11,7 @@
 #include "support/tool_probe.h"
 
 #include <QTest>
+#include <algorithm>
 
 using toolprobe::dimmed;
 using toolprobe::valueOf;
@@ -118,6 +119,25 @@ class PanelBindingTest : public QObject {
         QCOMPARE(dimmed(panelPopUp, POP_TOLERANCE), 0);
         choose(panelPopUp, POP_TOLERANCEENABLE, 1, CC_BIN_Sw_EnableTol, EVENT_VAL_CHANGED);
         QCOMPARE(dimmed(panelPopUp, POP_TOLERANCE), 1);
+    }
+
+    // A listener reads the set a Send would carry without touching the variables or pp.
+    void panelWordsReadWithoutTheVariables() {
+        const toolprobe::Words set = {650, 1,  333, 70, 0, 3,  120, 880,
+                                      410, 60, 1,   0,  2, 17, 1,   950};
+        for (int w = 0; w < PNUM - 1; ++w)
+            SetCtrlVal(BoundControlOf(w).panel, BoundControlOf(w).control, set[w]);
+        SetCtrlVal(BoundControlOf(15).panel, BoundControlOf(15).control, 0.95f);
+        AssignParameterDefaults();
+        CopyVarsToPP();
+        const toolprobe::Words before = toolprobe::variables();
+        toolprobe::Words read{};
+        ReadPanelWords(read.data());
+        QCOMPARE(read, set);
+        QCOMPARE(read, toolprobe::panelWords());
+        QCOMPARE(toolprobe::variables(), before);
+        QVERIFY(std::equal(before.begin(), before.end(), pp));
+        QCOMPARE(BoundControlOf(PNUM).control, 0);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "workbench/workbench.h"
 
 #include "workbench/menu_bar.h"
+#include "workbench/set_compare.h"
 
 #include <QtGlobal>
 
@@ -15,4 +16,5 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
+    compare_ = std::make_unique<SetCompare>(core_, *menus_);
 }

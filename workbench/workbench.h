@@ -9,6 +9,7 @@
 #include <memory>
 
 class MenuBar;
+class SetCompare;
 
 class Workbench : public QObject {
     Q_OBJECT
@@ -22,4 +23,5 @@ class Workbench : public QObject {
     Options options_;
     CoreEvents core_;
     std::unique_ptr<MenuBar> menus_;
+    std::unique_ptr<SetCompare> compare_;
 };

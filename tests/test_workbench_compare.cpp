@@ -1,0 +1,261 @@
+// Parameter sets compared: the places' sets through start-up, Get, Send and the file, the
+// change markers on the panels, the compare view's highlighting, summary and CSV, and a file
+// added to the view that stays out of the panels.
+#include "ops/transfer.h"
+#include "params/panel_binding.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
+#include "runtime/testing.h"
+#include "state/globals.h"
+#include "state/notify.h"
+#include "state/panel_controls.h"
+#include "support/sim_process.h"
+#include "support/tool_fixture.h"
+#include "support/tool_probe.h"
+#include "workbench/compare_window.h"
+#include "workbench/menu_bar.h"
+#include "workbench/set_compare.h"
+
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace toolprobe;
+
+namespace {
+
+// The simulator's EEPROM set at its start; its RAM starts as a copy.
+constexpr Words kSensorSet = {700, 1, 400, 90, 0, 1, 100, 900, 300, 50, 0, 0, 0, 10, 2, 1100};
+
+void writeSet(const QString &path, const Words &w) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (unsigned short v : w)
+        file.write(QByteArray::number(v) + '\n');
+}
+
+Words wordsOf(const PlacedSet *set) {
+    return set ? set->words : Words{};
+}
+
+// Radio buttons are clicked on their indicator, as the user does.
+void click(int control) {
+    QWidget *button = rtControlWidget(panelHandle, control);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    PumpEvents(20);
+}
+
+void send() {
+    CC_BTNSend(panelHandle, MAIN_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    PumpEvents(100);
+}
+
+void get() {
+    CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void editNumeric(int panel, int control, double value) {
+    qobject_cast<QDoubleSpinBox *>(rtControlWidget(panel, control))->setValue(value);
+}
+
+QString descriptionOf(int panel, int control) {
+    return rtControlWidget(panel, control)->property("accessibleDescription").toString();
+}
+
+} // namespace
+
+class CompareTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<CoreEvents> core;
+    std::unique_ptr<MenuBar> menus;
+    std::unique_ptr<SetCompare> compare;
+
+    const ParameterPlaces &places() const { return compare->places(); }
+    bool marked(int word) const { return compare->markers().isMarked(word); }
+    bool markersSettle(std::initializer_list<int> expected) const {
+        return PumpUntil(
+            [&] {
+                for (int w = 0; w < PNUM; ++w) {
+                    if (marked(w) !=
+                        (std::find(expected.begin(), expected.end(), w) != expected.end()))
+                        return false;
+                }
+                return true;
+            },
+            2000);
+    }
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        writeSet(dir.filePath("eeprom.dat"), kSensorSet);
+        sim = std::make_unique<SimProcess>(
+            QStringList{"--no-pacing", "--eeprom", dir.filePath("eeprom.dat")});
+        QVERIFY2(sim->isRunning(), qPrintable(sim->errorString()));
+        core = std::make_unique<CoreEvents>();
+        QVERIFY(StartToolPanels());
+        menus = std::make_unique<MenuBar>();
+        compare = std::make_unique<SetCompare>(*core, *menus);
+    }
+    void cleanupTestCase() {
+        compare.reset();
+        StopToolPanels();
+    }
+
+    void placesAndMarkersFollowSendAndGet() {
+        attach(sim->devicePath());
+        QCOMPARE(wordsOf(places().ram()), kSensorSet);
+        QCOMPARE(places().ram()->origin, SetOrigin::Read);
+        QVERIFY(!places().eeprom());
+        QVERIFY(markersSettle({}));
+
+        click(MAIN_EEPROM);
+        get();
+        QCOMPARE(wordsOf(places().eeprom()), kSensorSet);
+        QCOMPARE(places().eeprom()->origin, SetOrigin::Read);
+
+        // An edit is marked, and the Send button says what it would overwrite.
+        editNumeric(panelHandle, MAIN_POWER, 650);
+        QVERIFY(markersSettle({0}));
+        QCOMPARE(descriptionOf(panelHandle, MAIN_POWER), QString("Power, changed, not sent"));
+        const QString tip = rtControlWidget(panelHandle, MAIN_SEND)->toolTip();
+        QVERIFY2(tip.startsWith("Write the parameter set shown") &&
+                     tip.contains("Send to EEPROM overwrites 1 value") &&
+                     tip.contains("Power 700 → 650"),
+                 qPrintable(tip));
+
+        send();
+        Words sent = panelWords();
+        QCOMPARE(sent[0], 650);
+        QCOMPARE(wordsOf(places().eeprom()), sent);
+        QCOMPARE(places().eeprom()->origin, SetOrigin::Written);
+        QVERIFY(markersSettle({}));
+        QCOMPARE(descriptionOf(panelHandle, MAIN_POWER), QString("Power"));
+
+        rtControlWidget(panelPopUp, POP_PIXELSTART)->findChild<QSlider *>()->setValue(300);
+        QVERIFY(markersSettle({13}));
+        QVERIFY(descriptionOf(panelPopUp, POP_PIXELSTART).endsWith("changed, not sent"));
+        click(MAIN_RAM);
+        send();
+        sent = panelWords();
+        QCOMPARE(wordsOf(places().ram()), sent);
+        QCOMPARE(places().ram()->origin, SetOrigin::Written);
+        QVERIFY(markersSettle({}));
+
+        // A Get shows the sensor's set again: the edit is gone, and so is its marker.
+        editNumeric(panelPopUp, POP_TOLERANCE, 77);
+        QVERIFY(markersSettle({9}));
+        get();
+        QCOMPARE(wordsOf(places().ram()), sent);
+        QCOMPARE(places().ram()->origin, SetOrigin::Read);
+        QVERIFY(markersSettle({}));
+
+        const QString saved = dir.filePath("saved.dat");
+        click(MAIN_FILE);
+        SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, qPrintable(saved));
+        send();
+        QCOMPARE(places().files().value(0).path, saved);
+        QCOMPARE(places().files().value(0).origin, SetOrigin::Written);
+        QCOMPARE(places().files().value(0).words, sent);
+        QCOMPARE(places().reference()->place, ParamPlace::Ram);
+
+        // A load is kept as read, before the refresh corrects the out-of-range power.
+        Words onFile = kSensorSet;
+        onFile[0] = 1001;
+        const QString loaded = dir.filePath("loaded.dat");
+        writeSet(loaded, onFile);
+        SetNextFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, qPrintable(loaded));
+        get();
+        QCOMPARE(places().files().value(0).path, loaded);
+        QCOMPARE(places().files().value(0).origin, SetOrigin::Read);
+        QCOMPARE(places().files().value(0).words, onFile);
+        QCOMPARE(places().files().size(), 2);
+        QCOMPARE(panelWords()[0], 500);
+        QVERIFY(markersSettle({0}));
+        click(MAIN_RAM);
+    }
+
+    void viewHighlightsAndSummarisesOwnSets() {
+        Words panels{};
+        ReadPanelWords(panels.data());
+        Words eeprom = panels;
+        for (int w : {2, 5, 15})
+            eeprom[w] = static_cast<unsigned short>(eeprom[w] + 1);
+        NotifyParameterSetRead(ParamPlace::Ram, panels.data(), nullptr);
+        NotifyParameterSetWritten(ParamPlace::Eeprom, eeprom.data(), nullptr);
+        CompareWindow *view = compare->showWindow();
+        QTRY_VERIFY(view->summary().contains("3 differences between panels and EEPROM"));
+
+        const QStringList lines = view->summary().split('\n');
+        const QString ram = StateText(*places().ram());
+        const QString sentEeprom = StateText(*places().eeprom());
+        QVERIFY(sentEeprom.endsWith("unconfirmed"));
+        QCOMPARE(lines.value(0), "Send to RAM changes nothing: panels and RAM equal (" + ram + ")");
+        QVERIFY(lines.contains("Panels and RAM equal (" + ram + ")"));
+        QVERIFY(lines.contains("3 differences between panels and EEPROM (" + sentEeprom + ")"));
+        QVERIFY(lines.contains("3 differences between RAM and EEPROM (RAM " + ram + "; EEPROM " +
+                               sentEeprom + ")"));
+
+        const QTableWidget *table = view->table();
+        QCOMPARE(table->horizontalHeaderItem(5)->text(), "RAM\n" + ram);
+        QCOMPARE(table->horizontalHeaderItem(6)->text(), "EEPROM\n" + sentEeprom);
+        for (int w = 0; w < PNUM; ++w) {
+            const bool differs = w == 2 || w == 5 || w == 15;
+            QCOMPARE(table->item(w, 4)->text(), QString::number(panels[w]));
+            QCOMPARE(table->item(w, 5)->text(), QString::number(panels[w]));
+            QCOMPARE(table->item(w, 6)->text().startsWith("≠ "), differs);
+            QCOMPARE(table->item(w, 6)->background().style() != Qt::NoBrush, differs);
+        }
+
+        NotifyParameterSetRead(ParamPlace::Eeprom, panels.data(), nullptr);
+        QTRY_VERIFY(view->summary().contains("RAM and EEPROM equal (RAM " + ram + "; EEPROM " +
+                                             StateText(*places().eeprom()) + ")"));
+
+        const QString csv = dir.filePath("compare.csv");
+        QVERIFY(view->exportCsv(csv));
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = file.readAll().split('\n');
+        QCOMPARE(rows.size(), PNUM + 2); // header, sixteen rows, the final line end
+        QVERIFY(rows[0].startsWith("Word,Name,Unit,Range,Panels as a Send takes them,RAM "));
+        QVERIFY(
+            rows[1].startsWith(QStringLiteral("0,Power,,0–1000,%1,%1,%1").arg(panels[0]).toUtf8()));
+    }
+
+    void fileAddedToViewIsNotLoaded() {
+        CompareWindow *view = compare->showWindow();
+        const QString path = dir.filePath("other.dat");
+        Words other = kSensorSet;
+        other[4] = 1;
+        writeSet(path, other);
+        const Words variablesBefore = variables();
+        const Words panelsBefore = panelWords();
+        const int columns = view->table()->columnCount();
+
+        QVERIFY(view->addFile(path));
+        QCOMPARE(variables(), variablesBefore);
+        QCOMPARE(panelWords(), panelsBefore);
+        for (const PlacedSet &f : places().files())
+            QVERIFY(f.path != path);
+        QCOMPARE(view->table()->columnCount(), columns + 1);
+        QVERIFY(view->table()->horizontalHeaderItem(7)->text().startsWith("other.dat\nviewed "));
+        QCOMPARE(view->table()->item(4, 7)->text(), QString("≠ 1"));
+        QVERIFY(view->summary().contains("between panels and other.dat (viewed "));
+
+        QFile bad(dir.filePath("bad.dat"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("700\n1\n");
+        bad.close();
+        QVERIFY(!view->addFile(bad.fileName()));
+        QCOMPARE(view->table()->columnCount(), columns + 1);
+    }
+};
+
+QTEST_MAIN(CompareTest)
+#include "test_workbench_compare.moc"

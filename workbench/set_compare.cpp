@@ -1,0 +1,93 @@
+#include "workbench/set_compare.h"
+
+#include "params/panel_binding.h"
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "workbench/compare_window.h"
+#include "workbench/menu_bar.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QMenu>
+
+namespace {
+
+constexpr int kBatchMs = 50;
+
+// Connects whatever signal the control's kind raises on a change, by the user or from code.
+void onChange(QWidget *control, QObject *receiver, const std::function<void()> &f) {
+    if (auto *n = qobject_cast<QDoubleSpinBox *>(control))
+        QObject::connect(n, &QDoubleSpinBox::valueChanged, receiver, f);
+    else if (auto *c = qobject_cast<QComboBox *>(control))
+        QObject::connect(c, &QComboBox::currentIndexChanged, receiver, f);
+    else if (auto *b = qobject_cast<QAbstractButton *>(control))
+        QObject::connect(b, &QAbstractButton::toggled, receiver, f);
+    else if (auto *s = control->findChild<QAbstractSlider *>())
+        QObject::connect(s, &QAbstractSlider::valueChanged, receiver, f);
+}
+
+} // namespace
+
+SetCompare::SetCompare(CoreEvents &core, MenuBar &menus)
+    : places_(core), sendTooltip_([this] { return overwrite(); }) {
+    batch_.setSingleShot(true);
+    batch_.setInterval(kBatchMs);
+    connect(&batch_, &QTimer::timeout, this, &SetCompare::refresh);
+    connect(&places_, &ParameterPlaces::changed, this, &SetCompare::schedule);
+    connect(&core, &CoreEvents::ending, &batch_, &QTimer::stop);
+    watchControls();
+
+    QAction *action = menus.view()->addAction(QStringLiteral("&Compare parameter sets"));
+    action->setObjectName(QStringLiteral("Compare parameter sets"));
+    action->setStatusTip(action->objectName());
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    connect(action, &QAction::triggered, this, &SetCompare::showWindow);
+    refresh();
+}
+
+SetCompare::~SetCompare() = default;
+
+void SetCompare::watchControls() {
+    for (int w = 0; w < PNUM; ++w) {
+        const BoundControl bound = BoundControlOf(w);
+        if (QWidget *control = rtControlWidget(bound.panel, bound.control))
+            onChange(control, this, [this] { schedule(); });
+    }
+    for (int control : {MAIN_RAM, MAIN_EEPROM, MAIN_FILE}) {
+        if (QWidget *button = rtControlWidget(panelHandle, control))
+            onChange(button, this, [this] { schedule(); });
+    }
+}
+
+void SetCompare::schedule() {
+    if (!batch_.isActive())
+        batch_.start();
+}
+
+void SetCompare::refresh() {
+    ReadPanelWords(panels_.data());
+    markers_.update(panels_, places_.reference());
+    sendTooltip_.update();
+    if (window_ && window_->isVisible())
+        window_->refresh(panels_, overwrite());
+}
+
+Overwrite SetCompare::overwrite() const {
+    return OverwriteOf(target, panels_, places_);
+}
+
+CompareWindow *SetCompare::showWindow() {
+    if (!window_) {
+        window_ = new CompareWindow(places_, rtPanelWidget(panelHandle));
+        connect(window_, &CompareWindow::refreshWanted, this, &SetCompare::refresh);
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    return window_;
+}
