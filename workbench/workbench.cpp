@@ -1,5 +1,7 @@
 #include "workbench/workbench.h"
 
+#include "workbench/graph_export.h"
+#include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
 
 #include <QtGlobal>
@@ -15,4 +17,6 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
+    new GraphExport(core_, *menus_, this);
+    new LiveTrend(core_, *menus_, options_.recordPath, this);
 }
