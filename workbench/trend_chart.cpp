@@ -99,9 +99,13 @@ void TrendChart::setUpAxes() {
     ticker->setDateTimeFormat(QStringLiteral("hh:mm:ss"));
     xAxis->setTicker(ticker);
     xAxis->setLabel(QStringLiteral("Time"));
+    // The legend runs in a row of its own above the chart, clear of the curves.
     legend->setVisible(true);
-    legend->setBrush(QColor(255, 255, 255, 220));
-    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    legend->setBorderPen(Qt::NoPen);
+    plotLayout()->insertRow(0);
+    plotLayout()->addElement(0, 0, legend);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    plotLayout()->setRowStretchFactor(0, 0.001);
 }
 
 // The band is the area between its low and its high bound; its low bound stands for it in the

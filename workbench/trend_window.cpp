@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -29,12 +30,18 @@ QString timeOf(Millis ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
+// Whole numbers as they are, means of older stretches with one decimal.
+QString numberOf(double v, bool sign = false) {
+    QString text = QString::number(v, 'f', v == std::floor(v) ? 0 : 1);
+    return sign && v > 0 ? '+' + text : text;
+}
+
 QString readingOf(const char *cursor, const TrendFrame &f, Unit unit) {
     QStringList values;
     for (int c = 0; c < kStatChannels; ++c)
         values << QStringLiteral("%1 %2")
                       .arg(QString::fromUtf8(kReadoutNames[c]))
-                      .arg(double(f.values.in(unit)[std::size_t(c)]), 0, 'f', 1);
+                      .arg(numberOf(f.values.in(unit)[std::size_t(c)]));
     return QStringLiteral("%1 %2: %3")
         .arg(QString::fromUtf8(cursor), timeOf(f.ms), values.join(", "));
 }
@@ -44,9 +51,9 @@ QString differenceOf(const TrendFrame &a, const TrendFrame &b, Unit unit) {
     for (int c = 0; c < kStatChannels; ++c)
         values << QStringLiteral("%1 %2")
                       .arg(QString::fromUtf8(kReadoutNames[c]))
-                      .arg(double(b.values.in(unit)[std::size_t(c)] -
-                                  a.values.in(unit)[std::size_t(c)]),
-                           0, 'f', 1);
+                      .arg(numberOf(double(b.values.in(unit)[std::size_t(c)]) -
+                                        double(a.values.in(unit)[std::size_t(c)]),
+                                    true));
     return QStringLiteral("B − A: %1 s; %2")
         .arg(double(b.ms - a.ms) / 1000.0, 0, 'f', 3)
         .arg(values.join(", "));
