@@ -18,6 +18,9 @@
 namespace {
 
 constexpr int kRefreshMs = 250;
+// Laying out the statistics' text costs more than redrawing the chart: while the chart follows
+// the frames they are renewed once a second.
+constexpr int kStatisticsMs = 1000;
 constexpr Millis kMinuteMs = 60 * 1000;
 constexpr Millis kLeastSpanMs = 1000;
 const QString kReadoutHint =
@@ -73,6 +76,7 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     for (QLabel *label : {readout_, statistics_, recording_})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     statistics_->setFont(fixed);
+    statistics_->setTextFormat(Qt::PlainText);
     statistics_->setAccessibleName(QStringLiteral("Statistics"));
     readout_->setAccessibleName(QStringLiteral("Cursor readout"));
     readout_->setText(kReadoutHint);
@@ -167,7 +171,7 @@ void TrendWindow::clearTrend() {
     store_.clear();
     chart_->clearCursors();
     setPaused(false);
-    drawn_ = {};
+    drawn_ = statisticsShown_ = {};
     chart_->draw(store_, 0, 0, unit_);
     chart_->replot(QCustomPlot::rpQueuedReplot);
     updateReadout();
@@ -210,24 +214,31 @@ void TrendWindow::refresh() {
     }
     const Drawn now{paused_ ? pausedRevision_ : store_.revision(), chart_->spanFrom(),
                     chart_->spanTo(), unit};
-    if (now == drawn_)
+    const Millis to = std::min(now.to, newest);
+    if (now == drawn_) {
+        if (statisticsShown_ != now) // the frames stopped before the statistics were renewed
+            updateStatistics(now, to);
         return;
+    }
     const bool unitChanged = unit != unit_;
     unit_ = unit;
-    const Millis to = std::min(now.to, newest);
     chart_->draw(store_, now.from, to, unit);
-    updateStatistics(now.from, to, unit);
+    if (!following_ || paused_ || unitChanged || !statisticsAge_.isValid() ||
+        statisticsAge_.hasExpired(kStatisticsMs))
+        updateStatistics(now, to);
     if (unitChanged)
         updateReadout();
     chart_->replot(QCustomPlot::rpImmediateRefresh);
     drawn_ = now;
 }
 
-void TrendWindow::updateStatistics(Millis from, Millis to, Unit unit) {
-    statistics_->setText(
-        AlignedStatistics({{QStringLiteral("Visible span"), store_.over(from, to, unit)},
-                           {QStringLiteral("Whole recording"), store_.whole(unit)}},
-                          unit));
+void TrendWindow::updateStatistics(const Drawn &shown, Millis to) {
+    statisticsAge_.start();
+    statisticsShown_ = shown;
+    statistics_->setText(AlignedStatistics(
+        {{QStringLiteral("Visible span"), store_.over(shown.from, to, shown.unit)},
+         {QStringLiteral("Whole recording"), store_.whole(shown.unit)}},
+        shown.unit));
 }
 
 QString TrendWindow::statisticsText() const {

@@ -7,6 +7,7 @@
 
 #include "workbench/trend_store.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -53,7 +54,7 @@ class TrendWindow : public QWidget {
     void tick();
     void clearTrend();
     Millis newestShown() const;
-    void updateStatistics(Millis from, Millis to, Unit unit);
+    void updateStatistics(const Drawn &shown, Millis to);
     void updateReadout();
 
     TrendStore &store_;
@@ -64,12 +65,14 @@ class TrendWindow : public QWidget {
     QButtonGroup *spans_;
     QToolButton *pause_;
     QTimer timer_;
+    QElapsedTimer statisticsAge_;
     Span span_ = Span::LastMinute;
     bool following_ = true;
     bool paused_ = false;
     Millis pausedAtMs_ = 0;
     std::int64_t pausedRevision_ = 0;
     Drawn drawn_;
+    Drawn statisticsShown_;
     std::int64_t tickRevision_ = -1;
     bool due_ = false; // a redraw waits for the next frame
     Unit unit_ = Unit::Pixels;
