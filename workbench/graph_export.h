@@ -18,7 +18,6 @@ class GraphExport : public QObject {
   public:
     GraphExport(CoreEvents &core, MenuBar &menus, QObject *parent);
 
-    const std::optional<VideoSnapshot> &lastVideoSignal() const { return last_; }
     // Writes the last video signal to `csvPath` and the video graph as it shows now to the
     // same name ending in .png. False with `error` set when there is none or a write fails.
     bool saveVideoSignal(const QString &csvPath, QString *error) const;

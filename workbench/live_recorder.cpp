@@ -1,6 +1,7 @@
 #include "workbench/live_recorder.h"
 
 #include <QFile>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -70,7 +71,9 @@ LiveRecorder::LiveRecorder(QObject *parent) : QObject(parent) {
     flushTimer_.callOnTimeout(this, [this] { flush(); });
 }
 
+// Listeners may be going too: a failure now is not told.
 LiveRecorder::~LiveRecorder() {
+    const QSignalBlocker quiet(this);
     flush();
     close();
 }

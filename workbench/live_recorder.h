@@ -28,7 +28,6 @@ class LiveRecorder : public QObject {
     void stop();
 
     bool isOn() const { return fd_ >= 0; }
-    bool isWaiting() const { return !waitingPath_.isEmpty(); }
     QString path() const { return path_; }
     std::int64_t rowsWritten() const { return rowsWritten_; }
 
