@@ -5,13 +5,16 @@
 //   - Run's exchanges per second with an unpaced sensor: the tool's own cost per exchange;
 //   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
 //     process of its own so that only the tool is counted;
-//   - resident memory after 1,000 and after 100,000 unpaced exchanges.
+//   - resident memory after 1,000 and after 100,000 unpaced exchanges;
+//   - with --trend, the same with the workbench listening, the live trend window shown and every
+//     frame recorded to a file, and the trend's memory after ten hours of frames.
 // Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
-// Usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]
+// Usage: bench_live [--quick] [--hidden] [--trend] [--only run|data|unpaced|cpu|store]
 //   --quick   shorter runs (10,000 unpaced exchanges instead of 100,000)
 //   --hidden  leaves the main panel hidden, which tells the cost of drawing from the rest
+//   --trend   the live trend window open and recording
 //   --only    measures one figure
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
@@ -26,9 +29,13 @@
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "workbench/live_trend.h"
+#include "workbench/trend_window.h"
+#include "workbench/workbench.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -37,6 +44,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -417,17 +425,53 @@ bool measureCpu(const Settings &settings, Rows &rows) {
     return endedByStop("paced Run with the sensor process");
 }
 
+// Ten hours of frames at the paced rate, with the clock made up, into a trend store of its own.
+bool measureTrendStore(const Settings &, Rows &rows) {
+    constexpr Millis kFrameMs = 38;
+    constexpr Millis kHours = 10;
+    constexpr std::int64_t kFrames = kHours * 3600 * 1000 / kFrameMs;
+    TrendStore store;
+    LiveValues v;
+    const long before = residentKiB();
+    long afterOneHour = 0;
+    for (std::int64_t i = 0; i < kFrames; ++i) {
+        v.pixels[kFirstEdgeChannel] = float(400 + i % 7);
+        store.append(i * kFrameMs, v);
+        if (i == kFrames / kHours)
+            afterOneHour = residentKiB();
+    }
+    const long after = residentKiB();
+    rows.push_back({format("Trend store, %lld frames (10 h)", static_cast<long long>(kFrames)),
+                    format("%+ld KiB, %+ld KiB after hour 1", after - before, after - afterOneHour),
+                    "bounded", verdict(after - afterOneHour < kRssGrowthLimitKiB * 16)});
+    rows.push_back({"Trend store, kept after 10 h",
+                    format("%zu frames + %zu buckets of %lld s", store.frames().size(),
+                           store.buckets().size(), static_cast<long long>(store.bucketMs() / 1000)),
+                    "-", "-"});
+    return true;
+}
+
 struct Phase {
     const char *name;
     bool (*measure)(const Settings &, Rows &);
 };
 
 constexpr Phase kPhases[] = {
-    {"run", measurePacedRun},
-    {"data", measurePacedData},
-    {"unpaced", measureUnpaced},
-    {"cpu", measureCpu},
+    {"run", measurePacedRun}, {"data", measurePacedData},   {"unpaced", measureUnpaced},
+    {"cpu", measureCpu},      {"store", measureTrendStore},
 };
+
+// The live trend shown beside the main panel, and every frame recorded.
+bool showTrendAndRecord(const Workbench &workbench, const QString &file) {
+    auto *trend = workbench.findChild<LiveTrend *>();
+    QString error;
+    if (!trend || !trend->recorder().start(file, &error)) {
+        std::fprintf(stderr, "bench_live: cannot record: %s\n", qPrintable(error));
+        return false;
+    }
+    trend->window()->show();
+    return true;
+}
 
 void printTable(const Rows &rows) {
     std::printf("\n%-36s %-30s %-22s %s\n", "figure", "measured", "target", "verdict");
@@ -442,6 +486,7 @@ struct Arguments {
     Settings settings = kFull;
     std::string only; // one phase by name; empty runs them all
     bool hidden = false;
+    bool trend = false;
     bool valid = true;
 };
 
@@ -452,6 +497,8 @@ Arguments parseArguments(int argc, char **argv) {
             args.settings = kQuick;
         else if (std::strcmp(argv[i], "--hidden") == 0)
             args.hidden = true;
+        else if (std::strcmp(argv[i], "--trend") == 0)
+            args.trend = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
         else
@@ -469,15 +516,21 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const Arguments args = parseArguments(argc, argv);
     if (!args.valid) {
-        std::fprintf(stderr,
-                     "usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]\n");
+        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--trend] "
+                             "[--only run|data|unpaced|cpu|store]\n");
         return 2;
     }
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
+    std::unique_ptr<Workbench> workbench;
+    if (args.trend)
+        workbench = std::make_unique<Workbench>(Options{});
     if (!StartToolPanels())
         return 2;
     if (!args.hidden)
         DisplayPanel(panelHandle);
+    const QTemporaryDir recordings;
+    if (args.trend && !showTrendAndRecord(*workbench, recordings.filePath("live.csv")))
+        return 2;
     Rows rows;
     bool ok = true;
     for (const Phase &phase : kPhases)

@@ -8,19 +8,14 @@
 
 namespace {
 
-// On the whole line the samples lie every 4 pixels; in a window they are consecutive pixels
-// from the window start the sensor last reported.
 void placeSamples() {
-    if (ccdMode == 0) {
+    if (ccdMode == 0)
         SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, 1.0, kLineEnd);
-        for (int i = 0; i < kVideoSamples; ++i)
-            xArray[i] = static_cast<unsigned short>(4 * i);
-        return;
-    }
-    SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, pix1,
-                       pix1 + kVideoSamples);
+    else
+        SetAxisScalingMode(panelHandle, MAIN_VIDEOGRAPH, VAL_XAXIS, VAL_MANUAL, pix1,
+                           pix1 + kVideoSamples);
     for (int i = 0; i < kVideoSamples; ++i)
-        xArray[i] = static_cast<unsigned short>(pix1 + i);
+        xArray[i] = VideoSamplePosition(ccdMode, pix1, i);
 }
 
 void plotAgainstSamples(const unsigned short *y, int color) {
@@ -29,6 +24,12 @@ void plotAgainstSamples(const unsigned short *y, int color) {
 }
 
 } // namespace
+
+// On the whole line the samples lie every 4 pixels; in a window they are consecutive pixels
+// from the window start the sensor last reported.
+unsigned short VideoSamplePosition(unsigned short mode, unsigned short windowStart, int i) {
+    return static_cast<unsigned short>(mode == 0 ? 4 * i : windowStart + i);
+}
 
 void PlotDATACurve(const unsigned short *y) {
     placeSamples();

@@ -36,6 +36,10 @@ unsigned short MicrometresOf(unsigned short w) {
 // The product is formed from the float scaleF but in double precision, so a factor held just
 // below its decimal value (0.7 is 0.69999999) truncates one micrometre lower.
 unsigned short ScaledMicrometresOf(unsigned short w) {
-    const double micrometres = (static_cast<double>(scaleF) * PPITCH) * w / 1000.0;
+    return ScaledMicrometresOf(w, scaleF);
+}
+
+unsigned short ScaledMicrometresOf(unsigned short w, float scale) {
+    const double micrometres = (static_cast<double>(scale) * PPITCH) * w / 1000.0;
     return lowWordOfTruncated(micrometres);
 }

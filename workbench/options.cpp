@@ -79,7 +79,12 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
                        "RMOX_COM<N> does, e.g. --port 1=/dev/ttyUSB0 or --port 1=/tmp/sensor "
                        "for the simulated sensor."),
         QStringLiteral("N=DEVICE"));
-    parser.addOptions({help, version, port});
+    const QCommandLineOption record(
+        "record",
+        QStringLiteral("Record every live frame of Run and Data to FILE (CSV), starting with "
+                       "the first one."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, record});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -94,6 +99,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     if (!parser.positionalArguments().isEmpty())
         return failure(
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
+    r.options.recordPath = parser.value(record);
     QString error;
     for (const QString &value : parser.values(port))
         if (!addPort(value, r.options, error))

@@ -8,6 +8,7 @@
 
 struct Options {
     QMap<int, QString> ports; // --port N=DEVICE: port number -> device path
+    QString recordPath;       // --record FILE: record live frames from the first one
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

@@ -1,5 +1,7 @@
 #include "workbench/workbench.h"
 
+#include "workbench/graph_export.h"
+#include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
 #include "workbench/set_compare.h"
 
@@ -17,4 +19,6 @@ Workbench::~Workbench() = default;
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
+    new GraphExport(core_, *menus_, this);
+    new LiveTrend(core_, *menus_, options_.recordPath, this);
 }

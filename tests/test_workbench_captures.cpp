@@ -1,0 +1,130 @@
+// Saving what the graphs show: the last video signal of Data as CSV beside a PNG of the video
+// graph, in each CCD mode with the positions the graph gives the samples, and the main graph.
+#include "ops/run_stop.h"
+#include "ops/transfer.h"
+#include "ops/video_capture.h"
+#include "params/panel_binding.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "support/sim_process.h"
+#include "support/tool_fixture.h"
+#include "support/tool_probe.h"
+#include "workbench/graph_export.h"
+#include "workbench/workbench.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+namespace {
+
+void clickStop() {
+    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
+}
+
+// Sends the set shown on the panels, with `mode` and a window from pixel 300, to the sensor's RAM.
+void sendCcdMode(int mode) {
+    ccdMode = static_cast<unsigned short>(mode);
+    pStart = 300;
+    WriteParameterControls();
+    target = RAM;
+    CC_BTNSend(panelHandle, MAIN_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
+    PumpEvents(50);
+}
+
+QList<QByteArrayList> csvRows(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArrayList> rows;
+    for (const QByteArray &line : file.readAll().trimmed().split('\n'))
+        rows << line.split(',');
+    return rows;
+}
+
+} // namespace
+
+class CapturesTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<Workbench> workbench;
+    GraphExport *exporter = nullptr;
+
+  private slots:
+    void initTestCase() {
+        workbench = std::make_unique<Workbench>(Options{});
+        QVERIFY(StartToolPanels());
+        DisplayPanel(panelHandle);
+        exporter = workbench->findChild<GraphExport *>();
+        QVERIFY(exporter);
+    }
+    void cleanupTestCase() {
+        StopToolPanels();
+        workbench.reset();
+    }
+
+    void videoSignalAsTheGraphPlacesIt_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("whole line") << 0;
+        QTest::newRow("window from pStart") << 1;
+        QTest::newRow("window the sensor reports") << 2;
+    }
+    // The samples, positions and threshold of the last capture are those the video graph drew
+    // last (xArray, adcbuf, thdArray after Data).
+    void videoSignalAsTheGraphPlacesIt() {
+        QFETCH(int, mode);
+        SimProcess sim({"--no-pacing"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        sendCcdMode(mode);
+        QTimer::singleShot(800, clickStop);
+        CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+        CloseCom(com);
+        pix1 += 7; // as a later live frame would move it; the graph keeps the capture's place
+
+        const QString csv = dir.filePath(QStringLiteral("video-%1.csv").arg(mode));
+        QString error;
+        QVERIFY2(exporter->saveVideoSignal(csv, &error), qPrintable(error));
+        const QList<QByteArrayList> rows = csvRows(csv);
+        QCOMPARE(rows.size(), 1 + kVideoSamples);
+        QCOMPARE(rows[0].join(','), QByteArray("sample,position_px,value,threshold"));
+        const int start = rows[1][1].toInt();
+        for (int i = 0; i < kVideoSamples; ++i) {
+            const QByteArrayList &row = rows[1 + i];
+            QCOMPARE(row.size(), 4);
+            QCOMPARE(row[0].toInt(), i);
+            QCOMPARE(row[1].toInt(), int(xArray[i]));
+            QCOMPARE(row[2].toInt(), int(adcbuf[i]));
+            QCOMPARE(row[3].toInt(), int(thdArray[i]));
+            QCOMPARE(row[1].toInt(), mode == 0 ? 4 * i : start + i);
+        }
+        if (mode == 1)
+            QCOMPARE(start, 300);
+        if (mode == 2)
+            QVERIFY(start > 300 && start < 500); // the simulated object sways around 500
+
+        const QImage picture(GraphExport::pngBeside(csv));
+        QCOMPARE(picture.size(),
+                 rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->size() *
+                     rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->devicePixelRatio());
+    }
+
+    void mainGraphAsPng() {
+        const QString png = dir.filePath("main.png");
+        QString error;
+        QVERIFY2(exporter->saveMainGraph(png, &error), qPrintable(error));
+        QCOMPARE(QImage(png).size(), rtControlWidget(panelHandle, MAIN_MAINGRAPH)->size());
+        QVERIFY(!exporter->saveMainGraph(dir.filePath("no/such/folder/main.png"), &error));
+        QVERIFY(error.contains("no/such/folder"));
+    }
+};
+
+QTEST_MAIN(CapturesTest)
+#include "test_workbench_captures.moc"

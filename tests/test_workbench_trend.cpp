@@ -1,0 +1,242 @@
+// The live trend: its statistics against values worked out by hand, its memory over ten hours,
+// its chart's bounded drawing, the recording of a Run against the simulated sensor started with
+// --record, and a recording that meets a file size limit.
+#include "link/COM232.h"
+#include "ops/run_stop.h"
+#include "params/units.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "support/sim_process.h"
+#include "support/tool_fixture.h"
+#include "support/tool_probe.h"
+#include "workbench/live_recorder.h"
+#include "workbench/live_trend.h"
+#include "workbench/options.h"
+#include "workbench/trend_chart.h"
+#include "workbench/trend_window.h"
+#include "workbench/workbench.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+LiveValues valuesOf(float firstEdge) {
+    LiveValues v;
+    v.pixels[kFirstEdgeChannel] = firstEdge;
+    v.micrometres[kFirstEdgeChannel] = firstEdge * 7.8f;
+    return v;
+}
+
+void expectSame(const ValueStats &a, const ValueStats &b) {
+    QCOMPARE(a.count(), b.count());
+    QCOMPARE(a.min(), b.min());
+    QCOMPARE(a.max(), b.max());
+    QVERIFY(std::abs(a.mean() - b.mean()) < 1e-9);
+    QVERIFY(std::abs(a.standardDeviation() - b.standardDeviation()) < 1e-9);
+}
+
+QList<QByteArrayList> rowsOf(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArrayList> rows;
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (!line.isEmpty())
+            rows << line.split(',');
+    return rows;
+}
+
+QDateTime timeOf(const QByteArrayList &row) {
+    return QDateTime::fromString(QString::fromLatin1(row[0]), Qt::ISODateWithMs);
+}
+
+} // namespace
+
+class TrendTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<Workbench> workbench;
+    LiveTrend *trend = nullptr;
+
+  private slots:
+    // The tool as started with --record: the recording begins with the first live frame.
+    void initTestCase() {
+        const ParseResult parsed =
+            ParseCommandLine({"rmox-sensor-tool", "--record", dir.filePath("run.csv")});
+        QVERIFY(parsed.proceed);
+        workbench = std::make_unique<Workbench>(parsed.options);
+        QVERIFY(StartToolPanels());
+        trend = workbench->findChild<LiveTrend *>();
+        QVERIFY(trend);
+    }
+    void cleanupTestCase() {
+        StopToolPanels();
+        workbench.reset();
+    }
+
+    // 2, 4, 4, 4, 5, 5, 7, 9: mean 5, squared deviations 32, sample deviation sqrt(32 / 7).
+    void statisticsOfKnownValues() {
+        ValueStats all, low, high;
+        const double values[] = {2, 4, 4, 4, 5, 5, 7, 9};
+        for (int i = 0; i < 8; ++i) {
+            all.add(values[i]);
+            (i < 3 ? low : high).add(values[i]);
+        }
+        QCOMPARE(all.count(), 8);
+        QCOMPARE(all.mean(), 5.0);
+        QCOMPARE(all.min(), 2.0);
+        QCOMPARE(all.peakToPeak(), 7.0);
+        QVERIFY(std::abs(all.standardDeviation() - std::sqrt(32.0 / 7.0)) < 1e-12);
+        low.merge(high);
+        expectSame(low, all);
+
+        // Frames 10 a second for 1,000 s, values 0..10 repeating, in a store that keeps 10 s
+        // of frames and at most 8 buckets: the buckets merge several times over.
+        TrendStore store({10'000, 100, 8, 1000});
+        ValueStats expected, lastFive;
+        for (int i = 0; i < 10'000; ++i) {
+            const float v = float(i % 11);
+            store.append(Millis(i) * 100, valuesOf(v));
+            expected.add(v);
+            if (i >= 9950)
+                lastFive.add(v);
+        }
+        QVERIFY(store.frames().size() <= 100);
+        QVERIFY(store.buckets().size() <= 8);
+        QVERIFY(store.bucketMs() > 1000);
+        expectSame(store.whole(Unit::Pixels).values[0], expected);
+        expectSame(store.over(store.firstMs(), store.lastMs(), Unit::Pixels).values[0], expected);
+        const TrendSummary recent = store.over(995'000, 999'900, Unit::Pixels);
+        expectSame(recent.values[0], lastFive);
+        QCOMPARE(recent.framesPerSecond(), 10.0);
+        QCOMPARE(store.whole(Unit::Micrometres).values[0].max(), double(10 * 7.8f));
+    }
+
+    // Ten hours at the paced rate: what is kept stays within the store's limits.
+    void tenHoursStayBounded() {
+        TrendStore store;
+        const Millis frameMs = 38;
+        const std::int64_t frames = 10LL * 3600 * 1000 / frameMs;
+        for (std::int64_t i = 0; i < frames; ++i)
+            store.append(i * frameMs, valuesOf(float(i % 5)));
+        QCOMPARE(store.whole(Unit::Pixels).frames(), frames);
+        QVERIFY(store.frames().size() <= TrendStore::Limits{}.maxFrames);
+        QVERIFY(store.buckets().size() <= TrendStore::Limits{}.maxBuckets);
+        QVERIFY(store.firstMs() == 0);
+    }
+
+    // Ten minutes of frames on a chart some hundred pixels wide: a few points per column.
+    void chartDrawsAFewPointsPerColumn() {
+        TrendStore store;
+        const Millis now = QDateTime::currentMSecsSinceEpoch();
+        for (int i = 0; i < 15'000; ++i)
+            store.append(now - 600'000 + i * 40, valuesOf(float(300 + i % 9)));
+        QAction record;
+        TrendWindow window(store, &record, nullptr);
+        window.show();
+        window.follow(TrendWindow::Span::LastTenMinutes);
+        TrendChart *chart = window.chart();
+        const int columns = chart->axisRect()->width();
+        const QSharedPointer<QCPGraphDataContainer> edge = chart->graph(2)->data();
+        QVERIFY(edge->size() > columns / 2);
+        QVERIFY(edge->size() <= 2 * (columns + 2));
+        QCOMPARE(chart->yAxis->range().contains(300) && chart->yAxis->range().contains(308), true);
+        QVERIFY(window.statisticsText().contains("\t15000\t300\t308\t"));
+    }
+
+    // The recording started by --record holds every frame of the Run, each row with its time,
+    // the frame's words and the values in micrometres as the indicators show them.
+    void recordingFollowsRun() {
+        SimProcess sim;
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        SetCtrlVal(panelHandle, MAIN_UNIT, 0);
+        scaleF = 1.5f; // kept in evaluation mode 2, the simulator's
+        const QString path = dir.filePath("run.csv");
+        QList<QByteArrayList> early;
+        QDateTime readAt;
+        QTimer::singleShot(2500, [&] {
+            early = rowsOf(path);
+            readAt = QDateTime::currentDateTime();
+        });
+        QTimer::singleShot(
+            3500, [] { CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0); });
+        CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
+        CloseCom(com);
+        QVERIFY(trend->recorder().isOn());
+        QVERIFY(early.size() > 1);
+        QVERIFY(timeOf(early.last()).msecsTo(readAt) < 1500); // the last second at most is lost
+
+        trend->recorder().stop();
+        const QList<QByteArrayList> rows = rowsOf(path);
+        QCOMPARE(rows[0].join(',') + '\n', QByteArray(LiveRecorder::header()));
+        QCOMPARE(rows.size() - 1, trend->store().whole(Unit::Pixels).frames());
+        QVERIFY(rows.size() > 40);
+        for (int r = 1; r < rows.size(); ++r) {
+            const QByteArrayList &row = rows[r];
+            QCOMPARE(row.size(), 16);
+            QVERIFY(timeOf(row).isValid());
+            if (r > 1)
+                QVERIFY(timeOf(rows[r - 1]) <= timeOf(row));
+            QCOMPARE(row[10], QByteArray("um"));
+            const auto word = [&](int i) {
+                return static_cast<unsigned short>(row[1 + i].toUInt());
+            };
+            QCOMPARE(row[11].toInt(), int(MicrometresOf(word(0))));
+            QCOMPARE(row[12].toInt(), int(MicrometresOf(word(1))));
+            QCOMPARE(row[13].toInt(), int(ScaledMicrometresOf(word(2), 1.5f)));
+            QCOMPARE(row[14].toInt(), int(ScaledMicrometresOf(word(3), 1.5f)));
+            QCOMPARE(row[15].toInt(), int(MicrometresOf(word(4))));
+        }
+        QCOMPARE(rows.last()[11].toInt(), toolprobe::valueOf(panelHandle, MAIN_FIRSTEDGE));
+        QCOMPARE(rows.last()[13].toInt(), toolprobe::valueOf(panelHandle, MAIN_THIRDVALUE));
+        scaleF = 1.0f;
+        SetCtrlVal(panelHandle, MAIN_UNIT, 1);
+    }
+
+    // A file that reaches the size limit ends the recording: whole rows only, the reason told.
+    void fileSizeLimitEndsRecording() {
+        LiveRecorder recorder;
+        QSignalSpy stopped(&recorder, &LiveRecorder::stopped);
+        const QString path = dir.filePath("full.csv");
+        QString error;
+        QVERIFY2(recorder.start(path, &error), qPrintable(error));
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 4000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const std::uint16_t words[9] = {100, 200, 150, 150, 10, 0, 2, 700, 700};
+        for (int i = 0; i < 200; ++i)
+            recorder.append(1'700'000'000'000 + i, words, valuesOf(100));
+        const bool stoppedInTime = stopped.wait(3000);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(stoppedInTime);
+        QVERIFY(stopped[0][0].toString().contains("largest size"));
+        QVERIFY(!recorder.isOn());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.size() <= 4000 && text.size() > 3000);
+        QVERIFY(text.endsWith('\n'));
+        const QList<QByteArrayList> rows = rowsOf(path);
+        QCOMPARE(rows.size() - 1, recorder.rowsWritten());
+        for (int r = 1; r < rows.size(); ++r)
+            QCOMPARE(timeOf(rows[r]).toMSecsSinceEpoch(), 1'700'000'000'000 + r - 1);
+    }
+};
+
+QTEST_MAIN(TrendTest)
+#include "test_workbench_trend.moc"

@@ -1,0 +1,98 @@
+#include "workbench/live_trend.h"
+
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "workbench/core_events.h"
+#include "workbench/menu_bar.h"
+#include "workbench/menu_items.h"
+#include "workbench/save_dialog.h"
+#include "workbench/trend_window.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QMenu>
+#include <cstdio>
+
+LiveTrend::LiveTrend(CoreEvents &core, MenuBar &menus, const QString &recordPath, QObject *parent)
+    : QObject(parent) {
+    QAction *show = AddMenuItem(menus.view(), QStringLiteral("Live &trend"),
+                                QStringLiteral("Live trend"), QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(show, &QAction::triggered, this, [this] {
+        window()->show();
+        window()->raise();
+        window()->activateWindow();
+    });
+    record_ = AddMenuItem(menus.file(), QStringLiteral("&Record live frames…"),
+                          QStringLiteral("Record live frames"));
+    record_->setCheckable(true);
+    connect(record_, &QAction::triggered, this, [this](bool on) {
+        if (on)
+            askRecordingPath();
+        else
+            recorder_.stop();
+    });
+    connect(&recorder_, &LiveRecorder::started, this, &LiveTrend::recordingStarted);
+    connect(&recorder_, &LiveRecorder::stopped, this, &LiveTrend::recordingStopped);
+    connect(&core, &CoreEvents::liveFrame, this, &LiveTrend::takeFrame);
+    connect(&core, &CoreEvents::ending, &recorder_, &LiveRecorder::stop);
+    if (!recordPath.isEmpty()) {
+        recorder_.startWithNextFrame(recordPath);
+        recordingText_ =
+            QStringLiteral("The recording to %1 starts with the first live frame.").arg(recordPath);
+    }
+}
+
+LiveTrend::~LiveTrend() {
+    delete window_;
+}
+
+TrendWindow *LiveTrend::window() {
+    if (!window_) {
+        window_ = new TrendWindow(store_, record_, rtPanelWidget(panelHandle));
+        window_->setRecordingText(recordingText_);
+    }
+    return window_;
+}
+
+void LiveTrend::takeFrame(const QVector<quint16> &words) {
+    const Millis ms = QDateTime::currentMSecsSinceEpoch();
+    const LiveValues values = LiveValuesOf(words.constData());
+    store_.append(ms, values);
+    recorder_.append(ms, words.constData(), values);
+    if (window_)
+        window_->frameArrived();
+}
+
+// The action stays off until the file is open.
+void LiveTrend::askRecordingPath() {
+    record_->setChecked(false);
+    AskSavePath(rtPanelWidget(panelHandle), QStringLiteral("Record live frames"),
+                TimedFileName(QStringLiteral("live-frames"), QDateTime::currentDateTime(),
+                              QStringLiteral("csv")),
+                QStringLiteral("CSV files (*.csv)"), [this](const QString &path) {
+                    QString error;
+                    if (!recorder_.start(path, &error))
+                        recordingStopped(error);
+                });
+}
+
+void LiveTrend::recordingStarted(const QString &path) {
+    record_->setChecked(true);
+    recordingText_ = QStringLiteral("Recording every live frame to %1").arg(path);
+    if (window_)
+        window_->setRecordingText(recordingText_);
+}
+
+void LiveTrend::recordingStopped(const QString &failure) {
+    record_->setChecked(false);
+    recordingText_ = failure.isEmpty() ? QStringLiteral("Recorded %1 frames to %2")
+                                             .arg(recorder_.rowsWritten())
+                                             .arg(recorder_.path())
+                                       : failure;
+    if (window_)
+        window_->setRecordingText(recordingText_);
+    if (failure.isEmpty())
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(failure));
+    ShowProblem(rtPanelWidget(panelHandle), QStringLiteral("Recording"), failure);
+}

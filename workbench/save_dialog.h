@@ -1,0 +1,20 @@
+// Asking for a file name to save to, without blocking: the operations wait in loops of their
+// own, and a dialog that ran its own event loop from inside one would hold that loop (and the
+// sensor traffic) until it closed. The folder of the last save is remembered across runs.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Opens a save dialog in the remembered folder with `name` proposed; `chosen` gets the path
+// when the user accepts, `cancelled` runs otherwise.
+void AskSavePath(QWidget *parent, const QString &title, const QString &name, const QString &filter,
+                 const std::function<void(const QString &)> &chosen,
+                 const std::function<void()> &cancelled = {});
+// "<stem>-2024-05-01_12-34-56.<extension>"
+QString TimedFileName(const QString &stem, const QDateTime &at, const QString &extension);
+// Shows `text` in a message box that does not block.
+void ShowProblem(QWidget *parent, const QString &title, const QString &text);
