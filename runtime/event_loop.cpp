@@ -3,6 +3,7 @@
 #include "events.h"
 #include "runtime.h"
 #include "runtime_qt.h"
+#include "serial_tap.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -84,6 +85,10 @@ int RunUserInterface() {
         QCoreApplication::processEvents(flags);
     }
     return quitCode;
+}
+
+bool rtApplicationBusy() {
+    return rtControlCallbackRunning() || rtSerialCallbackRunning();
 }
 
 void QuitUserInterface(int returnCode) {

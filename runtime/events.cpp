@@ -158,6 +158,10 @@ void rtPostEvent(const RtEvent &event) {
     queue.push_back(event);
 }
 
+bool rtControlCallbackRunning() {
+    return !busy.empty();
+}
+
 bool rtHasPendingEvents() {
     return !queue.empty();
 }

@@ -18,6 +18,8 @@ void rtPostEvent(const RtEvent &event);
 // delivered right after it returns.
 void rtDispatchEvents();
 bool rtHasPendingEvents();
+// True while a control or panel callback runs.
+bool rtControlCallbackRunning();
 // Drops queued and held events of a panel that is being discarded.
 void rtForgetPanel(int panel);
 

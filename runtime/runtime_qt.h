@@ -10,3 +10,5 @@ QWidget *rtControlWidget(int panel, int control);
 QWidget *rtPanelWidget(int panel);
 // Every pending serial receive callback is run (called after each pass of event processing).
 void rtPollSerial();
+// True while a serial receive callback runs.
+bool rtSerialCallbackRunning();

@@ -13,10 +13,13 @@
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
+#include "serial_report.h"
 #include "testing.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <algorithm>
 #include <array>
@@ -24,6 +27,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <linux/serial.h>
 #include <map>
 #include <memory>
 #include <poll.h>
@@ -35,6 +39,9 @@ namespace {
 
 constexpr int kDefaultTimeoutMs = 2000;
 constexpr double kLongestTimeoutSeconds = 1e6;
+// What a flush reads out of the system's queue for the tap at most; a device that floods the
+// line faster than that is cut there, and the flush drops the rest unseen as before.
+constexpr int kLongestFlushReport = 65536;
 
 struct ComPort {
     std::unique_ptr<QSerialPort> serial; // null while closed
@@ -45,6 +52,8 @@ struct ComPort {
     void *callbackData = nullptr;
     int notifyCount = 0;
     bool inCallback = false;
+    qint64 reported = 0;     // bytes in Qt's buffer already reported to the tap as received
+    QByteArray recentWrites; // the last bytes written, kept for the tap's output flush report
 };
 
 // Records are never erased, so a reference stays valid while a callback opens or closes ports.
@@ -53,7 +62,17 @@ std::map<int, ComPort> &comPorts() {
     return ports;
 }
 
+void report(SerialTapEvent::Kind kind, int number, const QByteArray &bytes = {}) {
+    SerialTapEvent e;
+    e.kind = kind;
+    e.port = number;
+    e.bytes = bytes;
+    rtReport(std::move(e));
+}
+
 void closeSerial(ComPort &port) {
+    port.reported = 0;
+    port.recentWrites.clear();
     port.serial.reset();
     port.failed = false;
     port.callback = nullptr;
@@ -98,8 +117,10 @@ bool isDeviceFailure(QSerialPort::SerialPortError error) {
 
 void closeIfStillFailed(int number, int generation) {
     ComPort &port = comPorts()[number];
-    if (port.generation == generation && port.failed)
-        closeSerial(port);
+    if (port.generation != generation || !port.failed)
+        return;
+    closeSerial(port);
+    report(SerialTapEvent::Closed, number);
 }
 
 bool lineFailed(const QSerialPort &serial) {
@@ -109,10 +130,16 @@ bool lineFailed(const QSerialPort &serial) {
 
 // The port is closed from the event loop rather than inside Qt's own notification, which may
 // still be using the port's notifiers; until then every call treats it as closed.
-void giveUp(int number, int generation, const QString &reason) {
+void giveUp(int number, int generation, const QString &reason, int systemError = 0) {
     ComPort &port = comPorts()[number];
     qWarning("serial port %d closed: %s", number, qPrintable(reason));
     port.failed = true;
+    SerialTapEvent e;
+    e.kind = SerialTapEvent::Failed;
+    e.port = number;
+    e.systemError = systemError;
+    e.errorText = reason;
+    rtReport(std::move(e));
     if (QCoreApplication *app = QCoreApplication::instance())
         QMetaObject::invokeMethod(
             app, [number, generation] { closeIfStillFailed(number, generation); },
@@ -155,6 +182,75 @@ qint64 waitingBytes(QSerialPort &serial) {
     return serial.bytesAvailable() + inKernel;
 }
 
+// Bytes that entered Qt's buffer since the last report go to the tap as they arrive, so their
+// time is the time they reached the tool.
+void noteArrival(int number) {
+    ComPort &port = comPorts()[number];
+    if (!port.serial)
+        return;
+    const qint64 buffered = port.serial->bytesAvailable();
+    if (buffered > port.reported && rtTapping())
+        report(SerialTapEvent::Received, number, port.serial->peek(buffered).mid(port.reported));
+    port.reported = buffered;
+}
+
+// USB-serial adapters hold replies back for their latency timer, 16 ms by default; ask the driver
+// to pass bytes on at once. A device that has neither knob (a pseudo-terminal) is left as it is.
+void askForLowLatency(const QSerialPort &serial) {
+    const int fd = int(serial.handle());
+    serial_struct settings{};
+    if (ioctl(fd, TIOCGSERIAL, &settings) == 0 && !(settings.flags & ASYNC_LOW_LATENCY)) {
+        settings.flags |= ASYNC_LOW_LATENCY;
+        ioctl(fd, TIOCSSERIAL, &settings);
+    }
+    const QString name = QFileInfo(QFileInfo(serial.portName()).canonicalFilePath()).fileName();
+    QFile latency(QStringLiteral("/sys/class/tty/%1/device/latency_timer").arg(name));
+    if (!name.isEmpty() && latency.open(QIODevice::WriteOnly))
+        latency.write("1");
+}
+
+void reportOpen(int number, const QString &device, const QSerialPort *failed, int systemError) {
+    SerialTapEvent e;
+    e.kind = failed ? SerialTapEvent::OpenFailed : SerialTapEvent::Opened;
+    e.port = number;
+    e.device = device;
+    e.systemError = systemError;
+    if (failed)
+        e.errorText = failed->errorString();
+    else if (device.isEmpty())
+        e.errorText = QStringLiteral("no device for port %1").arg(number);
+    rtReport(std::move(e));
+}
+
+// The bytes an input flush drops: those in Qt's buffer, then those still in the system's queue,
+// read out for the tap only.
+QByteArray unreadInput(ComPort &port) {
+    QByteArray bytes = port.serial->peek(port.serial->bytesAvailable());
+    char chunk[4096];
+    while (bytes.size() < kLongestFlushReport) {
+        const ssize_t n = ::read(int(port.serial->handle()), chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        bytes.append(chunk, n);
+    }
+    return bytes;
+}
+
+// The bytes an output flush drops: the last ones written, as many as the system still holds.
+QByteArray unsentOutput(const ComPort &port) {
+    int queued = 0;
+    if (ioctl(int(port.serial->handle()), TIOCOUTQ, &queued) != 0 || queued <= 0)
+        return {};
+    return port.recentWrites.right(queued);
+}
+
+void keepRecentWrites(ComPort &port, const char *bytes, int count) {
+    constexpr qsizetype kKept = 4096;
+    port.recentWrites.append(bytes, count);
+    if (port.recentWrites.size() > kKept)
+        port.recentWrites.remove(0, port.recentWrites.size() - kKept);
+}
+
 } // namespace
 
 int OpenComConfig(int number, const char *deviceName, long baudRate, int parity, int dataBits,
@@ -162,8 +258,10 @@ int OpenComConfig(int number, const char *deviceName, long baudRate, int parity,
     const QString path = deviceName && *deviceName
                              ? rtAbsoluteDevicePath(QString::fromLocal8Bit(deviceName))
                              : rtComDevice(number);
-    if (number < 1 || path.isEmpty())
+    if (number < 1 || path.isEmpty()) {
+        reportOpen(number, path, nullptr, 0);
         return kComInvalidPort;
+    }
 
     ComPort &port = comPorts()[number];
     closeSerial(port);
@@ -175,9 +273,13 @@ int OpenComConfig(int number, const char *deviceName, long baudRate, int parity,
         serial->setReadBufferSize(inputQueueSize);
     if (!setLineSettings(*serial, baudRate, parity, dataBits, stopBits))
         return kComCannotOpen;
-    if (!serial->open(QIODevice::ReadWrite))
+    errno = 0;
+    if (!serial->open(QIODevice::ReadWrite)) {
+        reportOpen(number, path, serial.get(), errno);
         return serial->error() == QSerialPort::DeviceNotFoundError ? kComDeviceNotFound
                                                                    : kComCannotOpen;
+    }
+    askForLowLatency(*serial);
 
     hookShutdown();
     port.serial = std::move(serial);
@@ -187,6 +289,9 @@ int OpenComConfig(int number, const char *deviceName, long baudRate, int parity,
                      [number, generation = port.generation](QSerialPort::SerialPortError error) {
                          noteError(number, generation, error);
                      });
+    QObject::connect(port.serial.get(), &QSerialPort::readyRead, port.serial.get(),
+                     [number] { noteArrival(number); });
+    reportOpen(number, path, nullptr, 0);
     return 0;
 }
 
@@ -212,6 +317,9 @@ int FlushInQ(int number) {
     ComPort *port = openPort(number);
     if (!port)
         return kComPortNotOpen;
+    if (rtTapping())
+        report(SerialTapEvent::Flushed, number, unreadInput(*port));
+    port->reported = 0;
     return port->serial->clear(QSerialPort::Input) ? 0 : kComIOError;
 }
 
@@ -219,6 +327,14 @@ int FlushOutQ(int number) {
     ComPort *port = openPort(number);
     if (!port)
         return kComPortNotOpen;
+    if (rtTapping()) {
+        SerialTapEvent e;
+        e.kind = SerialTapEvent::Flushed;
+        e.port = number;
+        e.input = false;
+        e.bytes = unsentOutput(*port);
+        rtReport(std::move(e));
+    }
     return port->serial->clear(QSerialPort::Output) ? 0 : kComIOError;
 }
 
@@ -238,11 +354,21 @@ int ComWrt(int number, const char *buffer, int count) {
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            giveUp(number, port->generation, QString::fromLocal8Bit(std::strerror(errno)));
+            const int error = errno;
+            giveUp(number, port->generation, QString::fromLocal8Bit(std::strerror(error)), error);
             return kComIOError;
         } else {
             break;
         }
+    }
+    if (rtTapping()) {
+        keepRecentWrites(*port, buffer, taken);
+        SerialTapEvent e;
+        e.kind = SerialTapEvent::Written;
+        e.port = number;
+        e.bytes = QByteArray(buffer, taken);
+        e.requested = count;
+        rtReport(std::move(e));
     }
     return taken;
 }
@@ -262,7 +388,12 @@ int ComRd(int number, char *buffer, int count) {
             break;
     }
     const qint64 got = serial.read(buffer, std::min<qint64>(count, serial.bytesAvailable()));
-    return got < 0 ? kComIOError : int(got);
+    if (got < 0)
+        return kComIOError;
+    port->reported = std::max<qint64>(0, port->reported - got);
+    if (rtTapping())
+        report(SerialTapEvent::Read, number, QByteArray(buffer, int(got)));
+    return int(got);
 }
 
 int GetInQLen(int number) {
@@ -277,6 +408,7 @@ int CloseCom(int number) {
     if (!port)
         return kComPortNotOpen;
     closeSerial(*port);
+    report(SerialTapEvent::Closed, number);
     return 0;
 }
 
@@ -298,6 +430,11 @@ const char *ComDevicePath(int number) {
     std::string &path = paths[number];
     path = rtComDevice(number).toStdString();
     return path.c_str();
+}
+
+bool rtSerialCallbackRunning() {
+    return std::any_of(comPorts().begin(), comPorts().end(),
+                       [](const auto &entry) { return entry.second.inCallback; });
 }
 
 // A callback may open or close ports: map iterators survive insertions, and records are never

@@ -1,6 +1,9 @@
 #include "serial_device.h"
 
+#include "serial_tap.h"
+
 #include <QFileInfo>
+#include <QMap>
 #include <QtGlobal>
 #include <array>
 
@@ -18,7 +21,19 @@ constexpr std::array kDeviceRanges{
     DeviceRange{9, 2, "/dev/ttyACM"},
 };
 
+QMap<int, QString> &sessionDevices() {
+    static QMap<int, QString> devices;
+    return devices;
+}
+
 } // namespace
+
+void rtSetComDevice(int port, const QString &path) {
+    if (path.isEmpty())
+        sessionDevices().remove(port);
+    else
+        sessionDevices()[port] = rtAbsoluteDevicePath(path);
+}
 
 QString rtAbsoluteDevicePath(const QString &name) {
     return QFileInfo(name).absoluteFilePath();
@@ -31,6 +46,8 @@ QString rtComDevice(int port) {
         qEnvironmentVariable(qPrintable(QStringLiteral("RMOX_COM%1").arg(port)));
     if (!override.isEmpty())
         return rtAbsoluteDevicePath(override);
+    if (sessionDevices().contains(port))
+        return sessionDevices().value(port);
     for (const DeviceRange &range : kDeviceRanges) {
         const int index = port - range.firstPort;
         if (index >= 0 && index < range.count)

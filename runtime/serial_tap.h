@@ -25,6 +25,7 @@ struct SerialTapEvent {
     qint64 nanoseconds = 0; // monotonic, taken when the bytes reached or left the tool
     QByteArray bytes;
     QString device;
+    int requested = 0;   // Written: the bytes the application asked to write
     int systemError = 0; // errno where the system gave one, else 0
     QString errorText;   // the system's text for it
     bool input = true;

@@ -1,6 +1,7 @@
 // Serial ports over a pseudo-terminal: the test plays the device on the master side, the port
 // under test opens the slave through RMOX_COM<n>.
 #include "runtime/runtime.h"
+#include "runtime/serial_tap.h"
 #include "runtime/testing.h"
 #include "support/pty_pair.h"
 
@@ -8,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 #include <sys/resource.h>
@@ -118,6 +120,67 @@ class TestRuntimeSerial : public QObject {
         const QByteArray out = bytesFrom(100, kFrame);
         QCOMPARE(ComWrt(kPort, out.constData(), kFrame), kFrame);
         QCOMPARE(pty->receive(kFrame, 1000), out);
+    }
+
+    // The tap sees every step with its bytes, in order and with rising times: the write, the
+    // arrival, the read, the flush with the bytes it dropped (those not fetched from the
+    // system's queue yet too), the close, a failed open; a mapped port opens its device.
+    void tapReportsWhatThePortsDo() {
+        QList<SerialTapEvent> events;
+        rtSetSerialTap([&events](const SerialTapEvent &e) { events << e; });
+        const auto kinds = [&events] {
+            QList<int> k;
+            for (const SerialTapEvent &e : events)
+                k << e.kind;
+            return k;
+        };
+        const QByteArray out = bytesFrom(1, kFrame);
+        QCOMPARE(ComWrt(kPort, out.constData(), kFrame), kFrame);
+        QVERIFY(pty->send(bytesFrom(50, 40)));
+        QVERIFY(pumpUntil(
+            [&] {
+                return GetInQLen(kPort) == 40 && !events.isEmpty() &&
+                       events.last().kind == SerialTapEvent::Received;
+            },
+            2000));
+        QByteArray frame(kFrame, '\0');
+        QCOMPARE(ComRd(kPort, frame.data(), kFrame), kFrame);
+        QVERIFY(pty->send(bytesFrom(120, 3)));
+        // No event pass: the three bytes stay in the system's queue until the flush.
+        QElapsedTimer waited;
+        waited.start();
+        while (GetInQLen(kPort) < 7 && waited.elapsed() < 2000)
+            QThread::msleep(1);
+        QCOMPARE(FlushInQ(kPort), 0);
+        QCOMPARE(CloseCom(kPort), 0);
+        clearDevice(7);
+        rtSetComDevice(7, "/dev/no-such-device");
+        QVERIFY(openPort(7) < 0);
+        rtSetComDevice(7, pty->slavePath());
+        QCOMPARE(openPort(7), 0);
+        CloseCom(7);
+        rtSetComDevice(7, {});
+        rtSetSerialTap({});
+
+        QByteArray received;
+        for (const SerialTapEvent &e : events)
+            if (e.kind == SerialTapEvent::Received)
+                received += e.bytes;
+        QCOMPARE(received.left(40), bytesFrom(50, 40));
+        events.removeIf([](const SerialTapEvent &e) { return e.kind == SerialTapEvent::Received; });
+        QCOMPARE(kinds(),
+                 (QList<int>{SerialTapEvent::Written, SerialTapEvent::Read, SerialTapEvent::Flushed,
+                             SerialTapEvent::Closed, SerialTapEvent::OpenFailed,
+                             SerialTapEvent::Opened, SerialTapEvent::Closed}));
+        QCOMPARE(events[0].bytes, out);
+        QCOMPARE(events[1].bytes, bytesFrom(50, kFrame));
+        QCOMPARE(events[2].bytes, bytesFrom(50 + kFrame, 4) + bytesFrom(120, 3));
+        QVERIFY(events[2].input);
+        QCOMPARE(events[4].device, QString("/dev/no-such-device"));
+        QVERIFY(!events[4].errorText.isEmpty());
+        QCOMPARE(events[5].device, pty->slavePath());
+        for (qsizetype i = 1; i < events.size(); ++i)
+            QVERIFY(events[i].nanoseconds >= events[i - 1].nanoseconds);
     }
 
     void callbackRunsOnceNotifyCountWaits() {
