@@ -1,6 +1,8 @@
 #include "workbench/workbench.h"
 
 #include "workbench/menu_bar.h"
+#include "workbench/port_finder.h"
+#include "workbench/serial_events.h"
 
 #include <QtGlobal>
 
@@ -8,6 +10,8 @@ Workbench::Workbench(const Options &options) : options_(options) {
     for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
         qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
     connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
+    // Its windows and its thread go before the panels and the application object.
+    connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });
 }
 
 Workbench::~Workbench() = default;
@@ -15,4 +19,6 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
+    serial_ = std::make_unique<SerialEvents>();
+    ports_ = std::make_unique<PortFinder>(*serial_, *menus_);
 }

@@ -9,6 +9,8 @@
 #include <memory>
 
 class MenuBar;
+class PortFinder;
+class SerialEvents;
 
 class Workbench : public QObject {
     Q_OBJECT
@@ -22,4 +24,6 @@ class Workbench : public QObject {
     Options options_;
     CoreEvents core_;
     std::unique_ptr<MenuBar> menus_;
+    std::unique_ptr<SerialEvents> serial_;
+    std::unique_ptr<PortFinder> ports_;
 };
