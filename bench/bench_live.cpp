@@ -5,13 +5,17 @@
 //   - Run's exchanges per second with an unpaced sensor: the tool's own cost per exchange;
 //   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
 //     process of its own so that only the tool is counted;
-//   - resident memory after 1,000 and after 100,000 unpaced exchanges.
+//   - resident memory after 1,000 and after 100,000 unpaced exchanges;
+//   - the CPU of the port finder's look at the devices, and of a full device list.
+// With --port-finder the workbench's port finder runs throughout: its watch looks at the
+// devices every second on a thread of its own, and the serial tap reports every exchange.
 // Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
-// Usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]
+// Usage: bench_live [--quick] [--hidden] [--port-finder] [--only run|data|unpaced|cpu|watch]
 //   --quick   shorter runs (10,000 unpaced exchanges instead of 100,000)
 //   --hidden  leaves the main panel hidden, which tells the cost of drawing from the rest
+//   --port-finder  runs the port finder as the tool does
 //   --only    measures one figure
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
@@ -26,6 +30,10 @@
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "workbench/menu_bar.h"
+#include "workbench/port_finder.h"
+#include "workbench/port_table.h"
+#include "workbench/serial_events.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +45,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -417,16 +426,33 @@ bool measureCpu(const Settings &settings, Rows &rows) {
     return endedByStop("paced Run with the sensor process");
 }
 
+double cpuMillisecondsPerCall(const std::function<void()> &call, int times) {
+    const double start = cpuSeconds();
+    for (int i = 0; i < times; ++i)
+        call();
+    return (cpuSeconds() - start) * 1000 / times;
+}
+
+// The port finder's watch: a look once a second (the fingerprint), and the full device list it
+// takes only when the fingerprint changed.
+bool measureWatch(const Settings &, Rows &rows) {
+    const QStringList watched = PortTable().watchedPaths();
+    const double look = cpuMillisecondsPerCall([&] { DeviceFingerprint(watched); }, 200);
+    const double scan = cpuMillisecondsPerCall([&] { ScanSerialDevices(watched); }, 50);
+    rows.push_back({"Port watch, one look a second",
+                    format("%.2f ms CPU = %.3f %% of a core", look, look / 10), "-", "-"});
+    rows.push_back({"Port watch, full list on a change", format("%.2f ms CPU", scan), "-", "-"});
+    return true;
+}
+
 struct Phase {
     const char *name;
     bool (*measure)(const Settings &, Rows &);
 };
 
 constexpr Phase kPhases[] = {
-    {"run", measurePacedRun},
-    {"data", measurePacedData},
-    {"unpaced", measureUnpaced},
-    {"cpu", measureCpu},
+    {"run", measurePacedRun}, {"data", measurePacedData}, {"unpaced", measureUnpaced},
+    {"cpu", measureCpu},      {"watch", measureWatch},
 };
 
 void printTable(const Rows &rows) {
@@ -442,6 +468,7 @@ struct Arguments {
     Settings settings = kFull;
     std::string only; // one phase by name; empty runs them all
     bool hidden = false;
+    bool portFinder = false;
     bool valid = true;
 };
 
@@ -452,6 +479,8 @@ Arguments parseArguments(int argc, char **argv) {
             args.settings = kQuick;
         else if (std::strcmp(argv[i], "--hidden") == 0)
             args.hidden = true;
+        else if (std::strcmp(argv[i], "--port-finder") == 0)
+            args.portFinder = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
         else
@@ -469,8 +498,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const Arguments args = parseArguments(argc, argv);
     if (!args.valid) {
-        std::fprintf(stderr,
-                     "usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]\n");
+        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--port-finder] "
+                             "[--only run|data|unpaced|cpu|watch]\n");
         return 2;
     }
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
@@ -478,6 +507,14 @@ int main(int argc, char **argv) {
         return 2;
     if (!args.hidden)
         DisplayPanel(panelHandle);
+    std::unique_ptr<MenuBar> menus;
+    std::unique_ptr<SerialEvents> serial;
+    std::unique_ptr<PortFinder> finder;
+    if (args.portFinder) {
+        menus = std::make_unique<MenuBar>();
+        serial = std::make_unique<SerialEvents>();
+        finder = std::make_unique<PortFinder>(*serial, *menus);
+    }
     Rows rows;
     bool ok = true;
     for (const Phase &phase : kPhases)
@@ -485,6 +522,7 @@ int main(int argc, char **argv) {
             ok = phase.measure(args.settings, rows);
     if (!ok)
         std::fprintf(stderr, "bench_live: set-up failed: %s\n", qPrintable(StatusText()));
+    finder.reset();
     StopToolPanels();
     if (!ok)
         return 2;
