@@ -96,17 +96,24 @@ void PortFinder::explain(const SerialTapEvent &failedOpen) {
 // The lines go to the status line's tool tip, the diagnostics view and standard error; no
 // lines clear the first two.
 void PortFinder::tell(const QStringList &lines) {
+    // The ring opens a chosen port twice (value changed, then commit): say it once.
+    const bool repeated = lines == notes_ && told_.isValid() && told_.elapsed() < kRepeatMs;
     notes_ = lines;
     statusLine()->setToolTip(
         lines.isEmpty() ? statusTip_ : statusTip_ + QStringLiteral("\n\n") + lines.join('\n'));
     view_->refresh();
+    if (repeated || lines.isEmpty())
+        return;
+    told_.start();
     for (const QString &line : lines)
         std::fprintf(stderr, "rmox-sensor-tool: %s\n", qPrintable(line));
 }
 
 QString PortFinder::report() const {
     const PortTable &table = ring_->table();
-    QString html = QStringLiteral("<h3>Ports</h3><table cellpadding=\"3\">");
+    QString html = QStringLiteral("<h3>Ports</h3><p>The ring's choice is marked &#9654;. The list "
+                                  "follows adapters as they come and go.</p>"
+                                  "<table cellpadding=\"3\">");
     for (int port = 1; port <= table.count(); ++port) {
         const QString details = table.itemDetails(port, ring_->scan());
         html += QStringLiteral("<tr><td>%1%2</td><td><i>%3</i></td></tr>")

@@ -8,6 +8,7 @@
 #include "workbench/port_diagnosis.h"
 #include "workbench/port_reconnect.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 class MenuBar;
@@ -18,6 +19,8 @@ class SerialEvents;
 class PortFinder : public QObject {
     Q_OBJECT
   public:
+    static constexpr int kRepeatMs = 2000;
+
     PortFinder(SerialEvents &serial, MenuBar &menus);
     ~PortFinder() override;
 
@@ -38,4 +41,5 @@ class PortFinder : public QObject {
     PortDiagnosticsView *view_;
     QString statusTip_; // the status line's own tool tip
     QStringList notes_;
+    QElapsedTimer told_; // since the notes last went to standard error
 };

@@ -15,7 +15,7 @@ constexpr int kRingMinimumCharacters = 18;
 
 } // namespace
 
-PortRing::PortRing(QComboBox *ring) : QObject(ring), ring_(ring) {
+PortRing::PortRing(QComboBox *ring) : QObject(ring), ring_(ring), toolTip_(ring->toolTip()) {
     // Long item texts must not widen the panel; the list opens as wide as they need.
     ring_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ring_->setMinimumContentsLength(kRingMinimumCharacters);
@@ -27,6 +27,12 @@ PortRing::PortRing(QComboBox *ring) : QObject(ring), ring_(ring) {
     other->setData(ring_->palette().brush(QPalette::Active, QPalette::Text), Qt::ForegroundRole);
     other->setData(QStringLiteral("Give the path of a device that is not listed"), Qt::ToolTipRole);
     ring_->view()->viewport()->installEventFilter(this);
+    connect(ring_, &QComboBox::currentIndexChanged, this, &PortRing::showChoiceInToolTip);
+}
+
+// The ring is narrower than its texts: its tool tip shows the whole choice.
+void PortRing::showChoiceInToolTip() {
+    ring_->setToolTip(toolTip_ + QStringLiteral("\n\n") + ring_->currentText());
 }
 
 int PortRing::otherIndex() const {
@@ -50,6 +56,7 @@ void PortRing::refresh() {
         ring_->setItemData(port - 1, table_.itemDetails(port, scan_), Qt::ToolTipRole);
     }
     Q_ASSERT(ring_->currentIndex() == current);
+    showChoiceInToolTip();
     ring_->view()->setMinimumWidth(ring_->view()->sizeHintForColumn(0) +
                                    ring_->view()->verticalScrollBar()->sizeHint().width());
 }

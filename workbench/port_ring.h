@@ -39,8 +39,10 @@ class PortRing : public QObject {
   private:
     int otherIndex() const;
     void refresh();
+    void showChoiceInToolTip();
 
     QComboBox *ring_;
+    QString toolTip_; // the ring's own
     PortTable table_;
     DeviceScan scan_;
     int pulledOut_ = 0;
