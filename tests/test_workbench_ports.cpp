@@ -38,7 +38,7 @@ namespace {
 
 // Adapters appear within a second of the watch's look; the sanitizer build is slower.
 constexpr int kHotPlugMs = 2000;
-constexpr int kMarginMs = 1500;
+constexpr int kMarginMs = 3000;
 
 QComboBox *ring() {
     return qobject_cast<QComboBox *>(rtControlWidget(panelHandle, MAIN_PORT));
