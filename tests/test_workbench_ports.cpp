@@ -82,6 +82,7 @@ class WorkbenchPortsTest : public QObject {
 
     QString link() const { return dir.filePath("ttyRMOX"); }
     QString overrideLink() const { return dir.filePath("ttyOverride"); }
+    QString farLink() const { return dir.filePath("ttyFar"); }
 
   private slots:
     void initTestCase() {
@@ -89,6 +90,7 @@ class WorkbenchPortsTest : public QObject {
         // Overrides are read as the tool starts, before the finder watches their paths.
         qputenv("RMOX_COM1", link().toLocal8Bit());
         qputenv("RMOX_COM3", overrideLink().toLocal8Bit());
+        qputenv("RMOX_COM12", farLink().toLocal8Bit());
         QVERIFY(StartToolPanels());
         menus = std::make_unique<MenuBar>();
         serial = std::make_unique<SerialEvents>();
@@ -103,11 +105,12 @@ class WorkbenchPortsTest : public QObject {
     }
     void init() { shown.clear(); }
 
-    // Texts from a made-up device list: what is behind each port, absent devices, an override,
-    // and numbers for devices beyond the fixed table that stay theirs when the list changes.
-    // Changing texts raises no event: the tool opens nothing.
+    // Texts from a made-up device list: what is behind each port, absent devices, overrides
+    // (one beyond the fixed table keeps its number), and numbers for devices beyond the table
+    // that stay theirs when the list changes. Changing texts raises no event: nothing opens.
     void ringTextsFromDeviceList() {
-        const int base = finder->ring().table().count();
+        QCOMPARE(item(11), QString("11: no device"));
+        QCOMPARE(item(12), "12: " + farLink() + " — not present");
         const int current = ring()->currentIndex();
         const QString before = StatusText();
         const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
@@ -122,21 +125,19 @@ class WorkbenchPortsTest : public QObject {
         QCOMPARE(item(6), QString("6: /dev/ttyUSB1 — not present"));
         QCOMPARE(item(3), "3: " + overrideLink() + " — not present");
         QCOMPARE(ring()->itemData(2, Qt::ToolTipRole).toString(), QString("set by RMOX_COM3"));
-        QCOMPARE(item(base + 1), QString("%1: /dev/rfcomm0 — serial port").arg(base + 1));
-        QCOMPARE(
-            item(base + 3),
-            QString("%1: /dev/ttyCH343USB0 — USB Single Serial (WCH, 5434012345)").arg(base + 3));
-        QCOMPARE(ring()->count(), base + 4);
-        QCOMPARE(ring()->itemText(base + 3), QString(PortRing::kOtherText));
+        QCOMPARE(item(11), QString("11: /dev/rfcomm0 — serial port"));
+        QCOMPARE(item(13), QString("13: /dev/ttyAMA0 — serial port"));
+        QCOMPARE(item(14), QString("14: /dev/ttyCH343USB0 — USB Single Serial (WCH, 5434012345)"));
+        QCOMPARE(ring()->count(), 15);
+        QCOMPARE(ring()->itemText(14), QString(PortRing::kOtherText));
         const auto *model = qobject_cast<QStandardItemModel *>(ring()->model());
-        QVERIFY(!(model->item(base + 3)->flags() & Qt::ItemIsEnabled));
+        QVERIFY(!(model->item(14)->flags() & Qt::ItemIsEnabled));
 
         scan.devices.removeAt(1);
         scan.devices << SerialDevice{"/dev/ttyUSB4", "CP2102 USB to UART", "Silicon Labs", "", ""};
         finder->ring().show(scan, 0);
-        QCOMPARE(item(base + 2), QString("%1: /dev/ttyAMA0 — not present").arg(base + 2));
-        QCOMPARE(item(base + 4),
-                 QString("%1: /dev/ttyUSB4 — CP2102 USB to UART (Silicon Labs)").arg(base + 4));
+        QCOMPARE(item(13), QString("13: /dev/ttyAMA0 — not present"));
+        QCOMPARE(item(15), QString("15: /dev/ttyUSB4 — CP2102 USB to UART (Silicon Labs)"));
         QCOMPARE(ring()->currentIndex(), current);
         PumpEvents(200);
         QCOMPARE(StatusText(), before);

@@ -28,6 +28,7 @@ PortRing::PortRing(QComboBox *ring) : QObject(ring), ring_(ring), toolTip_(ring-
     other->setData(QStringLiteral("Give the path of a device that is not listed"), Qt::ToolTipRole);
     ring_->view()->viewport()->installEventFilter(this);
     connect(ring_, &QComboBox::currentIndexChanged, this, &PortRing::showChoiceInToolTip);
+    refresh();
 }
 
 // The ring is narrower than its texts: its tool tip shows the whole choice.

@@ -3,7 +3,9 @@
 #include "runtime/serial_device.h"
 #include "runtime/serial_tap.h"
 
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +47,13 @@ bool IsPresent(const QString &path, const DeviceScan &scan) {
     return !node.isEmpty() && !isBuiltInUart(node);
 }
 
+PortTable::PortTable() {
+    static const QRegularExpression name(QStringLiteral("^RMOX_COM(\\d+)$"));
+    for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
+        if (const QRegularExpressionMatch m = name.match(key); m.hasMatch())
+            count_ = std::clamp(m.captured(1).toInt(), count_, kMostPorts);
+}
+
 QString PortTable::pathOf(int port) {
     return rtComDevice(port);
 }
@@ -63,8 +72,12 @@ int PortTable::numberOf(const QString &path) const {
 int PortTable::add(const QString &path) {
     if (const int known = numberOf(path))
         return known;
-    rtSetComDevice(++count_, path);
-    return count_;
+    int port = kFixedPorts + 1;
+    while (!pathOf(port).isEmpty())
+        ++port;
+    rtSetComDevice(port, path);
+    count_ = std::max(count_, port);
+    return port;
 }
 
 QList<int> PortTable::addNew(const DeviceScan &scan) {
@@ -85,6 +98,8 @@ QStringList PortTable::watchedPaths() const {
 QString PortTable::itemText(int port, const DeviceScan &scan, int pulledOut) const {
     const QString path = pathOf(port);
     QString state;
+    if (path.isEmpty())
+        return QStringLiteral("%1: no device").arg(port);
     if (port == pulledOut)
         state = QStringLiteral("pulled out");
     else if (const SerialDevice *d = scan.find(path))

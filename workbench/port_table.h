@@ -13,13 +13,18 @@
 class PortTable {
   public:
     static constexpr int kFixedPorts = 10;
+    static constexpr int kMostPorts = 99; // an override above it is left off the ring
+
+    // The ring reaches up to the highest port that an override names.
+    PortTable();
 
     int count() const { return count_; }
     // The device port `port` opens.
     static QString pathOf(int port);
     // The number whose device is `path` (the same node), or 0.
     int numberOf(const QString &path) const;
-    // `path` as a new numbered port; the number it has if it has one.
+    // `path` as a port of its own: the first number above the fixed table that names no device
+    // (an override keeps its number); the number it has if it has one.
     int add(const QString &path);
     // Numbers listed devices that have none yet; returns the new numbers.
     QList<int> addNew(const DeviceScan &scan);
