@@ -6,16 +6,19 @@
 //   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
 //     process of its own so that only the tool is counted;
 //   - resident memory after 1,000 and after 100,000 unpaced exchanges;
-//   - with --trend, the same with the workbench listening, the live trend window shown and every
-//     frame recorded to a file, and the trend's memory after ten hours of frames.
+//   - the live trend's memory after ten hours of frames, and the CPU of the port finder's look
+//     at the devices and of a full device list.
+// With --workbench the whole workbench runs as in the tool, every window of its View menu is
+// shown (live trend, compare view, port diagnostics, communication log) and every live frame is
+// recorded to a file.
 // Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
-// Usage: bench_live [--quick] [--hidden] [--trend] [--only run|data|unpaced|cpu|store]
-//   --quick   shorter runs (10,000 unpaced exchanges instead of 100,000)
-//   --hidden  leaves the main panel hidden, which tells the cost of drawing from the rest
-//   --trend   the live trend window open and recording
-//   --only    measures one figure
+// Usage: bench_live [--quick] [--hidden] [--workbench] [--only PHASE]
+//   --quick      shorter runs (10,000 unpaced exchanges instead of 100,000)
+//   --hidden     leaves the main panel hidden, which tells the cost of drawing from the rest
+//   --workbench  the workbench running with all its windows open and recording
+//   --only       measures one figure: run, data, unpaced, cpu, store or watch
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
@@ -24,17 +27,22 @@
 #include "ops/video_capture.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
 #include "sim/sensor.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "workbench/live_trend.h"
-#include "workbench/trend_window.h"
+#include "workbench/port_table.h"
+#include "workbench/serial_devices.h"
 #include "workbench/workbench.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -451,6 +459,25 @@ bool measureTrendStore(const Settings &, Rows &rows) {
     return true;
 }
 
+double cpuMillisecondsPerCall(const std::function<void()> &call, int times) {
+    const double start = cpuSeconds();
+    for (int i = 0; i < times; ++i)
+        call();
+    return (cpuSeconds() - start) * 1000 / times;
+}
+
+// The port finder's watch: a look once a second (the fingerprint), and the full device list it
+// takes only when the fingerprint changed.
+bool measureWatch(const Settings &, Rows &rows) {
+    const QStringList watched = PortTable().watchedPaths();
+    const double look = cpuMillisecondsPerCall([&] { DeviceFingerprint(watched); }, 200);
+    const double scan = cpuMillisecondsPerCall([&] { ScanSerialDevices(watched); }, 50);
+    rows.push_back({"Port watch, one look a second",
+                    format("%.2f ms CPU = %.3f %% of a core", look, look / 10), "-", "-"});
+    rows.push_back({"Port watch, full list on a change", format("%.2f ms CPU", scan), "-", "-"});
+    return true;
+}
+
 struct Phase {
     const char *name;
     bool (*measure)(const Settings &, Rows &);
@@ -458,18 +485,22 @@ struct Phase {
 
 constexpr Phase kPhases[] = {
     {"run", measurePacedRun}, {"data", measurePacedData},   {"unpaced", measureUnpaced},
-    {"cpu", measureCpu},      {"store", measureTrendStore},
+    {"cpu", measureCpu},      {"store", measureTrendStore}, {"watch", measureWatch},
 };
 
-// The live trend shown beside the main panel, and every frame recorded.
-bool showTrendAndRecord(const Workbench &workbench, const QString &file) {
+// Every window of the View menu shown, as a technician may have them, and every frame recorded.
+bool openEveryWindowAndRecord(const Workbench &workbench, const QString &file) {
+    const auto *bar = rtPanelWidget(panelHandle)->findChild<QMenuBar *>();
+    for (QAction *menu : bar->actions())
+        if (menu->menu() && menu->objectName() == "View")
+            for (QAction *item : menu->menu()->actions())
+                item->trigger();
     auto *trend = workbench.findChild<LiveTrend *>();
     QString error;
     if (!trend || !trend->recorder().start(file, &error)) {
         std::fprintf(stderr, "bench_live: cannot record: %s\n", qPrintable(error));
         return false;
     }
-    trend->window()->show();
     return true;
 }
 
@@ -486,7 +517,7 @@ struct Arguments {
     Settings settings = kFull;
     std::string only; // one phase by name; empty runs them all
     bool hidden = false;
-    bool trend = false;
+    bool workbench = false;
     bool valid = true;
 };
 
@@ -497,8 +528,8 @@ Arguments parseArguments(int argc, char **argv) {
             args.settings = kQuick;
         else if (std::strcmp(argv[i], "--hidden") == 0)
             args.hidden = true;
-        else if (std::strcmp(argv[i], "--trend") == 0)
-            args.trend = true;
+        else if (std::strcmp(argv[i], "--workbench") == 0)
+            args.workbench = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
         else
@@ -516,20 +547,20 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const Arguments args = parseArguments(argc, argv);
     if (!args.valid) {
-        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--trend] "
-                             "[--only run|data|unpaced|cpu|store]\n");
+        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--workbench] "
+                             "[--only run|data|unpaced|cpu|store|watch]\n");
         return 2;
     }
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
     std::unique_ptr<Workbench> workbench;
-    if (args.trend)
+    if (args.workbench)
         workbench = std::make_unique<Workbench>(Options{});
     if (!StartToolPanels())
         return 2;
     if (!args.hidden)
         DisplayPanel(panelHandle);
     const QTemporaryDir recordings;
-    if (args.trend && !showTrendAndRecord(*workbench, recordings.filePath("live.csv")))
+    if (args.workbench && !openEveryWindowAndRecord(*workbench, recordings.filePath("live.csv")))
         return 2;
     Rows rows;
     bool ok = true;

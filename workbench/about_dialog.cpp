@@ -35,11 +35,14 @@ QString ReadmePath() {
 }
 
 void ShowAboutDialog(QWidget *parent) {
-    QMessageBox box(parent);
-    box.setWindowTitle(QStringLiteral("About R-MOX-QF Sensor Tool"));
-    box.setAccessibleName(QStringLiteral("About"));
-    box.setTextFormat(Qt::RichText);
-    box.setTextInteractionFlags(Qt::TextBrowserInteraction);
-    box.setText(aboutText());
-    box.exec();
+    // Not modal: a nested event loop would hold up an operation that is running.
+    auto *box = new QMessageBox(parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setWindowTitle(QStringLiteral("About R-MOX-QF Sensor Tool"));
+    box->setAccessibleName(QStringLiteral("About"));
+    box->setTextFormat(Qt::RichText);
+    box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    box->setText(aboutText());
+    box->show();
 }

@@ -3,6 +3,8 @@
 #include "workbench/graph_export.h"
 #include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
+#include "workbench/port_finder.h"
+#include "workbench/serial_events.h"
 #include "workbench/set_compare.h"
 
 #include <QtGlobal>
@@ -11,6 +13,8 @@ Workbench::Workbench(const Options &options) : options_(options) {
     for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
         qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
     connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
+    // Its windows and its thread go before the panels and the application object.
+    connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });
 }
 
 Workbench::~Workbench() = default;
@@ -21,4 +25,6 @@ void Workbench::build() {
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
     new GraphExport(core_, *menus_, this);
     new LiveTrend(core_, *menus_, options_.recordPath, this);
+    serial_ = std::make_unique<SerialEvents>();
+    ports_ = std::make_unique<PortFinder>(*serial_, *menus_);
 }

@@ -10,6 +10,8 @@
 
 class MenuBar;
 class SetCompare;
+class PortFinder;
+class SerialEvents;
 
 class Workbench : public QObject {
     Q_OBJECT
@@ -24,4 +26,6 @@ class Workbench : public QObject {
     CoreEvents core_;
     std::unique_ptr<MenuBar> menus_;
     std::unique_ptr<SetCompare> compare_;
+    std::unique_ptr<SerialEvents> serial_;
+    std::unique_ptr<PortFinder> ports_;
 };

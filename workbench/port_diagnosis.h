@@ -1,0 +1,36 @@
+// Why a serial device could not be opened, and what a technician does about it. The system
+// error of the failed open is only a hint (a lock refused by the serial layer reads as a
+// permission error): the device node, the processes that hold it open and the lock files
+// left in the lock folders decide.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct PortDiagnosis {
+    enum Kind { Missing, Busy, LockLeftBehind, Permission, Other };
+    Kind kind = Other;
+    QString finding; // "/dev/ttyUSB0 is held open by ModemManager (pid 612)"
+    QString remedy;  // "sudo systemctl stop ModemManager"
+};
+
+struct Holder {
+    qint64 pid = 0;
+    QString name;
+};
+
+// Where the system's facts are read: a test points these at a tree of its own.
+struct SystemFolders {
+    QString proc = QStringLiteral("/proc");
+    QStringList locks = {QStringLiteral("/run/lock"), QStringLiteral("/var/lock"),
+                         QStringLiteral("/tmp")};
+};
+
+PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const QString &errorText,
+                                  const SystemFolders &folders = {});
+
+// The processes (other than this one) that have `device`'s node open.
+QList<Holder> HoldersOf(const QString &device, const QString &proc);
+// The lock files that name `device`, by the names serial programs give them (LCK..ttyUSB0).
+QStringList LockFilesOf(const QString &device, const QStringList &lockFolders);

@@ -1,0 +1,25 @@
+#include "workbench/port_diagnostics_view.h"
+
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+PortDiagnosticsView::PortDiagnosticsView(QWidget *parent, std::function<QString()> report)
+    : QWidget(parent, Qt::Window), report_(std::move(report)), text_(new QTextBrowser) {
+    setWindowTitle(QStringLiteral("Port diagnostics"));
+    setAccessibleName(QStringLiteral("Port diagnostics"));
+    text_->setAccessibleName(QStringLiteral("Port report"));
+    text_->setOpenLinks(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    resize(760, 460);
+}
+
+void PortDiagnosticsView::refresh() {
+    if (isVisible())
+        text_->setHtml(report_());
+}
+
+void PortDiagnosticsView::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    text_->setHtml(report_());
+}

@@ -1,0 +1,130 @@
+#include "workbench/port_finder.h"
+
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "workbench/menu_bar.h"
+#include "workbench/port_diagnostics_view.h"
+#include "workbench/port_ring.h"
+#include "workbench/serial_events.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QWidget *statusLine() {
+    return rtControlWidget(panelHandle, MAIN_STATUS);
+}
+
+// A menu item before the menu's first one (File's Quit stays last).
+QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
+    auto *action = new QAction(text, menu);
+    action->setObjectName(name);
+    action->setStatusTip(name);
+    menu->insertAction(menu->actions().value(0), action);
+    return action;
+}
+
+} // namespace
+
+PortFinder::PortFinder(SerialEvents &serial, MenuBar &menus)
+    : ring_(new PortRing(qobject_cast<QComboBox *>(rtControlWidget(panelHandle, MAIN_PORT)))),
+      view_(new PortDiagnosticsView(rtPanelWidget(panelHandle), [this] { return report(); })),
+      statusTip_(statusLine()->toolTip()) {
+    connect(&serial, &SerialEvents::happened, this, &PortFinder::noteSerial);
+    connect(&watch_, &DeviceWatch::changed, this, &PortFinder::noteScan);
+    connect(ring_, &PortRing::numbered, this, [this] {
+        watch_.setWatched(ring_->table().watchedPaths());
+        watch_.lookNow();
+    });
+    connect(&reconnect_, &PortReconnect::lost, &watch_, &DeviceWatch::lookNow);
+    connect(&reconnect_, &PortReconnect::told, this, [this](const QString &what) { tell({what}); });
+    watch_.setWatched(ring_->table().watchedPaths());
+
+    QAction *other = addItem(menus.file(), QStringLiteral("Open &other device\u2026"),
+                             QStringLiteral("Open other device"));
+    connect(other, &QAction::triggered, ring_, &PortRing::askForDevice);
+    QAction *diagnostics = addItem(menus.view(), QStringLiteral("&Port diagnostics"),
+                                   QStringLiteral("Port diagnostics"));
+    connect(diagnostics, &QAction::triggered, view_, [this] {
+        view_->show();
+        view_->raise();
+    });
+}
+
+PortFinder::~PortFinder() {
+    delete view_;
+}
+
+void PortFinder::noteSerial(const SerialTapEvent &e) {
+    switch (e.kind) {
+    case SerialTapEvent::Opened:
+        tell({});
+        [[fallthrough]];
+    case SerialTapEvent::Failed:
+    case SerialTapEvent::Closed:
+        reconnect_.noteSerial(e, ring_->scan());
+        ring_->show(ring_->scan(), reconnect_.lostPort());
+        break;
+    case SerialTapEvent::OpenFailed:
+        reconnect_.noteSerial(e, ring_->scan());
+        // Looking through /proc takes a moment; not inside the serial call.
+        QTimer::singleShot(0, this, [this, e] { explain(e); });
+        break;
+    default:
+        break;
+    }
+}
+
+void PortFinder::noteScan(const DeviceScan &scan) {
+    ring_->show(scan, reconnect_.lostPort());
+    if (view_)
+        view_->refresh();
+    reconnect_.noteScan(scan);
+}
+
+void PortFinder::explain(const SerialTapEvent &failedOpen) {
+    const PortDiagnosis d =
+        DiagnoseOpenFailure(failedOpen.device, failedOpen.systemError, failedOpen.errorText);
+    tell({QStringLiteral("port %1: %2").arg(failedOpen.port).arg(d.finding),
+          QStringLiteral("remedy: %1").arg(d.remedy)});
+}
+
+// The lines go to the status line's tool tip, the diagnostics view and standard error; no
+// lines clear the first two.
+void PortFinder::tell(const QStringList &lines) {
+    // The ring opens a chosen port twice (value changed, then commit): say it once.
+    const bool repeated = lines == notes_ && told_.isValid() && told_.elapsed() < kRepeatMs;
+    notes_ = lines;
+    statusLine()->setToolTip(
+        lines.isEmpty() ? statusTip_ : statusTip_ + QStringLiteral("\n\n") + lines.join('\n'));
+    if (view_)
+        view_->refresh();
+    if (repeated || lines.isEmpty())
+        return;
+    told_.start();
+    for (const QString &line : lines)
+        std::fprintf(stderr, "rmox-sensor-tool: %s\n", qPrintable(line));
+}
+
+QString PortFinder::report() const {
+    const PortTable &table = ring_->table();
+    QString html = QStringLiteral("<h3>Ports</h3><p>The ring's choice is marked &#9654;. The list "
+                                  "follows adapters as they come and go.</p>"
+                                  "<table cellpadding=\"3\">");
+    for (int port = 1; port <= table.count(); ++port) {
+        const QString details = table.itemDetails(port, ring_->scan());
+        html += QStringLiteral("<tr><td>%1%2</td><td><i>%3</i></td></tr>")
+                    .arg(port == com ? QStringLiteral("&#9654; ") : QString(),
+                         table.itemText(port, ring_->scan(), reconnect_.lostPort()).toHtmlEscaped(),
+                         QString(details).replace('\n', QStringLiteral("; ")).toHtmlEscaped());
+    }
+    html += QStringLiteral("</table><h3>Last finding</h3><p>");
+    html += notes_.isEmpty() ? QStringLiteral("None: the last port opened without trouble.")
+                             : notes_.join('\n').toHtmlEscaped().replace('\n', "<br>");
+    return html + QStringLiteral("</p>");
+}

@@ -1,0 +1,9 @@
+#include "workbench/serial_events.h"
+
+SerialEvents::SerialEvents() {
+    rtSetSerialTap([this](const SerialTapEvent &e) { emit happened(e); });
+}
+
+SerialEvents::~SerialEvents() {
+    rtSetSerialTap({});
+}
