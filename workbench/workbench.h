@@ -5,6 +5,7 @@
 
 #include "workbench/core_events.h"
 #include "workbench/options.h"
+#include "workbench/serial_events.h"
 
 #include <memory>
 
@@ -21,5 +22,6 @@ class Workbench : public QObject {
 
     Options options_;
     CoreEvents core_;
+    SerialEvents serial_; // the serial tap, set once for every feature
     std::unique_ptr<MenuBar> menus_;
 };
