@@ -7,6 +7,9 @@
 #include <QByteArray>
 #include <QString>
 
+// The highest order code the tool sends.
+constexpr int kHighestOrder = 9;
+
 // The order code's meaning; empty for a code the tool never sends.
 QString OrderMeaning(int order);
 // The order code with its meaning, e.g. "8 live values".

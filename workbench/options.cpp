@@ -79,7 +79,12 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
                        "RMOX_COM<N> does, e.g. --port 1=/dev/ttyUSB0 or --port 1=/tmp/sensor "
                        "for the simulated sensor."),
         QStringLiteral("N=DEVICE"));
-    parser.addOptions({help, version, port});
+    const QCommandLineOption log(
+        "log",
+        QStringLiteral("Write the communication log to FILE as the tool runs, from start-up on "
+                       "(text, one row per frame or event, written out twice a second)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, log});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -94,6 +99,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     if (!parser.positionalArguments().isEmpty())
         return failure(
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
+    r.options.logPath = parser.value(log);
     QString error;
     for (const QString &value : parser.values(port))
         if (!addPort(value, r.options, error))

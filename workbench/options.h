@@ -8,6 +8,7 @@
 
 struct Options {
     QMap<int, QString> ports; // --port N=DEVICE: port number -> device path
+    QString logPath;          // --log FILE: the communication log, written as the tool runs
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

@@ -1,5 +1,6 @@
 #include "workbench/workbench.h"
 
+#include "workbench/comm_log_feature.h"
 #include "workbench/menu_bar.h"
 
 #include <QtGlobal>
@@ -15,4 +16,5 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
+    new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
 }
