@@ -174,22 +174,25 @@ class CommLogTest : public QObject {
                  decoded);
     }
 
+    // Full, never over its bound, the newest rows kept; by bytes, then by time.
     void ringKeepsItsBounds() {
-        CommRing ring(RingBounds{2'000'000'000, 20'000});
+        constexpr qint64 kBytes = 200'000;
+        CommRing ring(RingBounds{1'000'000'000'000, kBytes});
         CommRow row;
         row.bytes = QByteArray(1000, 'x');
-        for (int i = 0; i < 100; ++i) {
-            row.ns = i * 100'000'000LL; // 0.1 s apart
+        for (int i = 0; i < 1000; ++i) {
+            row.ns = i;
             ring.append(row);
-            QVERIFY(ring.heldBytes() <= 20'000);
+            QVERIFY(ring.heldBytes() <= kBytes);
         }
-        QCOMPARE(ring.endSeq(), 100);
-        QCOMPARE(ring.firstSeq(), 100 - 20'000 / CommRing::costOf(row));
+        QVERIFY(ring.heldBytes() + CommRing::costOf(row) > kBytes);
+        QCOMPARE(ring.endSeq(), 1000);
+        QCOMPARE(ring.at(ring.firstSeq())->ns, ring.firstSeq());
         QVERIFY(!ring.at(ring.firstSeq() - 1));
 
         CommRing byTime(RingBounds{2'000'000'000, 1 << 20});
         for (int i = 0; i < 100; ++i) {
-            row.ns = i * 100'000'000LL;
+            row.ns = i * 100'000'000LL; // 0.1 s apart
             byTime.append(row);
         }
         QCOMPARE(byTime.at(byTime.firstSeq())->ns, 7'900'000'000LL); // the last 2 s
