@@ -5,14 +5,20 @@
 //   - Run's exchanges per second with an unpaced sensor: the tool's own cost per exchange;
 //   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
 //     process of its own so that only the tool is counted;
-//   - resident memory after 1,000 and after 100,000 unpaced exchanges.
+//   - resident memory after 1,000 and after 100,000 unpaced exchanges;
+//   - with --workbench, the same with the workbench listening (the communication log records
+//     every byte), and with --log-window with the log's window shown and following as well;
+//     memory growth is then counted from exchange 100,000, once the log is full, to 300,000.
 // Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
-// Usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]
-//   --quick   shorter runs (10,000 unpaced exchanges instead of 100,000)
-//   --hidden  leaves the main panel hidden, which tells the cost of drawing from the rest
-//   --only    measures one figure
+// Usage: bench_live [--quick] [--hidden] [--workbench] [--log-window]
+//                   [--only run|data|unpaced|cpu]
+//   --quick       shorter runs (10,000 unpaced exchanges instead of 100,000)
+//   --hidden      leaves the main panel hidden, which tells the cost of drawing from the rest
+//   --workbench   the workbench built over the tool, as the program has it
+//   --log-window  the workbench, and View → Communication log shown and following
+//   --only        measures one figure
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
@@ -21,15 +27,20 @@
 #include "ops/video_capture.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
 #include "sim/sensor.h"
 #include "state/globals.h"
+#include "state/notify.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "workbench/workbench.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <QWidget>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -37,6 +48,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -64,21 +76,21 @@ constexpr long kRssGrowthLimitKiB = 64;
 // The first replies may still carry start-up cost (first drawing, first allocations).
 constexpr std::uint64_t kWarmUpExchanges = 3;
 constexpr std::uint64_t kWarmUpSweeps = 1;
-constexpr std::uint64_t kFirstRssExchanges = 1000;
 constexpr int kPollMs = 2;
 constexpr int kReferenceTimeoutMs = 2000;
 
 struct Settings {
     double pacedRunSeconds;
     double dataSeconds;
+    std::uint64_t firstRssExchanges; // where the unpaced Run's memory growth is counted from
     std::uint64_t longRunExchanges;
     double longRunLimitSeconds; // ends the unpaced Run early on a slow machine
     double cpuRunSeconds;
 };
 
 // A full run takes about two and a half minutes; the reference client runs as long as Run.
-constexpr Settings kFull{10, 12, 100000, 100, 10};
-constexpr Settings kQuick{4, 5, 10000, 20, 4};
+constexpr Settings kFull{10, 12, 1000, 100000, 100, 10};
+constexpr Settings kQuick{4, 5, 1000, 10000, 20, 4};
 
 double cpuSeconds() {
     rusage usage{};
@@ -363,7 +375,7 @@ bool measureUnpaced(const Settings &settings, Rows &rows) {
     bool stopped = false;
     CounterWatch watch([&] { return sensor.liveRequests(); },
                        [&](std::uint64_t count, double at) {
-                           if (count < kFirstRssExchanges || stopped)
+                           if (count < settings.firstRssExchanges || stopped)
                                return;
                            if (!span.started) {
                                memory.firstKiB = residentKiB();
@@ -429,6 +441,17 @@ constexpr Phase kPhases[] = {
     {"cpu", measureCpu},
 };
 
+// View → Communication log, as the menu item opens it.
+bool showLogWindow() {
+    auto *item = rtPanelWidget(panelHandle)->findChild<QAction *>("Communication log");
+    if (!item) {
+        std::fprintf(stderr, "bench_live: no Communication log menu item\n");
+        return false;
+    }
+    item->trigger();
+    return true;
+}
+
 void printTable(const Rows &rows) {
     std::printf("\n%-36s %-30s %-22s %s\n", "figure", "measured", "target", "verdict");
     for (const Row &row : rows)
@@ -442,6 +465,8 @@ struct Arguments {
     Settings settings = kFull;
     std::string only; // one phase by name; empty runs them all
     bool hidden = false;
+    bool workbench = false;
+    bool logWindow = false;
     bool valid = true;
 };
 
@@ -452,10 +477,20 @@ Arguments parseArguments(int argc, char **argv) {
             args.settings = kQuick;
         else if (std::strcmp(argv[i], "--hidden") == 0)
             args.hidden = true;
+        else if (std::strcmp(argv[i], "--workbench") == 0)
+            args.workbench = true;
+        else if (std::strcmp(argv[i], "--log-window") == 0)
+            args.workbench = args.logWindow = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
         else
             args.valid = false;
+    }
+    // The communication log's ring fills up to its bound in the first 100,000 unpaced exchanges
+    // (two rows each); memory growth is counted from there, over twice as many again.
+    if (args.workbench) {
+        args.settings.firstRssExchanges = args.settings.longRunExchanges;
+        args.settings.longRunExchanges *= 3;
     }
     const bool known = std::any_of(std::begin(kPhases), std::end(kPhases),
                                    [&](const Phase &p) { return args.only == p.name; });
@@ -469,15 +504,22 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const Arguments args = parseArguments(argc, argv);
     if (!args.valid) {
-        std::fprintf(stderr,
-                     "usage: bench_live [--quick] [--hidden] [--only run|data|unpaced|cpu]\n");
+        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--workbench] [--log-window] "
+                             "[--only run|data|unpaced|cpu]\n");
         return 2;
     }
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
+    std::unique_ptr<Workbench> workbench;
+    if (args.workbench)
+        workbench = std::make_unique<Workbench>(Options{});
     if (!StartToolPanels())
         return 2;
+    if (args.workbench)
+        NotifyPanelsLoaded();
     if (!args.hidden)
         DisplayPanel(panelHandle);
+    if (args.logWindow && !showLogWindow())
+        return 2;
     Rows rows;
     bool ok = true;
     for (const Phase &phase : kPhases)
