@@ -214,9 +214,9 @@ void CommLogWindow::refresh() {
 
 void CommLogWindow::updateCounts() {
     const CommRing &ring = log_.ring();
-    QString text = QStringLiteral("%1 rows held (%2 MiB), %3 shown")
+    QString text = QStringLiteral("%1 rows held (%2 KiB), %3 shown")
                        .arg(ring.endSeq() - ring.firstSeq())
-                       .arg(double(ring.heldBytes()) / (1024 * 1024), 0, 'f', 1)
+                       .arg(ring.heldBytes() / 1024)
                        .arg(filter_.rowCount());
     if (pause_->isChecked())
         text += QStringLiteral("; paused, %1 new rows wait").arg(model_.pending());
