@@ -317,7 +317,7 @@ class CommLogTest : public QObject {
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
         QTemporaryDir dir;
         const QString path = dir.filePath("start-up.log");
-        runToolAndKill(sim.devicePath(), {"--log", path}, 2500);
+        runToolAndKill(sim.devicePath(), {"--log", path}, 4000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
@@ -334,7 +334,7 @@ class CommLogTest : public QObject {
         QVERIFY(lineWith("from sensor", "2 read RAM set").contains(" vThd="));
         QVERIFY(!lineWith("status", "Parameter-frame received! - Line Ok!").isEmpty());
 
-        const QByteArray errors = runToolAndKill(sim.devicePath(), {"--log", "/dev/full"}, 1500);
+        const QByteArray errors = runToolAndKill(sim.devicePath(), {"--log", "/dev/full"}, 2500);
         QCOMPARE(errors.count("/dev/full"), 1);
         QVERIFY2(errors.contains("cannot be written"), errors.constData());
     }
@@ -355,7 +355,7 @@ class CommLogTest : public QObject {
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
         toolprobe::attach(sim.devicePath());
         QVERIFY(
-            PumpUntil([&] { return shown->rowCount() == feature.log().ring().endSeq(); }, 1000));
+            PumpUntil([&] { return shown->rowCount() == feature.log().ring().endSeq(); }, 3000));
         const int before = shown->rowCount();
 
         window->hide();
@@ -363,7 +363,7 @@ class CommLogTest : public QObject {
         PumpEvents(300);
         QCOMPARE(shown->rowCount(), before);
         window->show();
-        QVERIFY(PumpUntil([&] { return shown->rowCount() > before; }, 1000));
+        QVERIFY(PumpUntil([&] { return shown->rowCount() > before; }, 3000));
 
         window->findChild<QCheckBox *>("Only problems")->setChecked(true);
         QVERIFY(shown->rowCount() > 0);
