@@ -285,7 +285,8 @@ class CommLogTest : public QObject {
         CloseCom(com);
     }
 
-    // A device that answers a read with 20 bytes, then with a frame of another order.
+    // A device that answers a read with 20 bytes, then with a frame of another order; then a
+    // device that is not there.
     void shortAndMismatchedFramesAreMarked() {
         PtyPair device;
         QVERIFY(device.isOpen());
@@ -308,6 +309,15 @@ class CommLogTest : public QObject {
         QCOMPARE(replies.size(), 1);
         QCOMPARE(replies[0].marks, MarkMismatch);
         QVERIFY(CellText(log, replies[0], CommColumn::Decoding).startsWith("order word 0x0003"));
+
+        qputenv("RMOX_COM1", "/nonexistent/tty");
+        QVERIFY(OpenSensorPort(com) < 0);
+        const CommRow &failed = *log.ring().at(log.ring().endSeq() - 1);
+        QCOMPARE(failed.kind, RowKind::OpenFailed);
+        QCOMPARE(failed.marks, MarkFailure);
+        QVERIFY2(CellText(log, failed, CommColumn::Decoding)
+                     .startsWith("port 1 could not be opened: /nonexistent/tty: "),
+                 qPrintable(TextLine(log, failed)));
     }
 
     // Start-up against the simulator, the tool then killed: the file holds the echo check and

@@ -62,7 +62,7 @@ void CommLog::take(const SerialTapEvent &e) {
     case SerialTapEvent::OpenFailed: {
         CommRow row = rowOf(RowKind::OpenFailed, e);
         row.text = e.device.isEmpty() ? e.errorText : e.device + QStringLiteral(": ") + e.errorText;
-        row.requested = e.systemError;
+        row.systemError = e.systemError;
         row.marks = MarkFailure;
         ring_.append(std::move(row));
         break;
@@ -85,7 +85,7 @@ void CommLog::take(const SerialTapEvent &e) {
     case SerialTapEvent::Failed: {
         CommRow row = rowOf(RowKind::Failed, e);
         row.text = e.errorText;
-        row.requested = e.systemError;
+        row.systemError = e.systemError;
         row.marks = MarkFailure;
         ring_.append(std::move(row));
         break;

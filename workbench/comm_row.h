@@ -39,7 +39,8 @@ struct CommRow {
     QString text;
     qint64 latencyNs = -1; // a reply's time after its request; -1 where there is none
     int port = 0;
-    int requested = 0;       // Request: bytes the tool asked to write; Failed, OpenFailed: errno
+    int requested = 0;       // Request: the bytes the tool asked to write
+    int systemError = 0;     // Failed, OpenFailed: errno, where the system gave one
     quint16 order = 0;       // Request: its order word; Reply and flushes: the request's order
     quint16 firstSample = 0; // the request's data word 0 (a video block's first sample)
     quint16 marks = 0;

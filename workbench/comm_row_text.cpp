@@ -41,7 +41,7 @@ QString directionText(RowKind kind) {
     }
 }
 
-QString systemError(int error) {
+QString errnoText(int error) {
     return error ? QStringLiteral(" (errno %1)").arg(error) : QString();
 }
 
@@ -73,13 +73,13 @@ QString decodingText(const CommRow &row) {
     case RowKind::OpenFailed:
         return QStringLiteral("port %1 could not be opened: %2%3")
             .arg(row.port)
-            .arg(row.text, systemError(row.requested));
+            .arg(row.text, errnoText(row.systemError));
     case RowKind::Closed:
         return QStringLiteral("port %1 closed").arg(row.port);
     case RowKind::Failed:
         return QStringLiteral("port %1 failed: %2%3")
             .arg(row.port)
-            .arg(row.text, systemError(row.requested));
+            .arg(row.text, errnoText(row.systemError));
     case RowKind::Status:
     case RowKind::Note:
         return row.text;
