@@ -10,10 +10,10 @@
 //             or the port closes; a write that took fewer bytes than asked;
 //   late      a reply whose last byte came more than the operation's time-out after its
 //             request (1.55 s, 0.75 s for the set-point teach), or after the operation showed
-//             a time-out text; also such bytes when a flush drops them;
-//   trailing  bytes an input flush dropped after a whole reply (36 or 128 bytes) was read for
-//             the request and before the next request; and the bytes of a video block read
-//             beyond its 128;
+//             a time-out text; also such bytes when they are dropped unread;
+//   trailing  bytes an input flush dropped (or the port's close left unread) after a whole
+//             reply (36 or 128 bytes) was read for the request and before the next request;
+//             and the bytes of a video block read beyond its 128;
 //   flushed   every row of bytes a flush dropped, and bytes still unread at the port's close;
 //   mismatch  a frame read whose sync word is not 0x0055 or whose order word is not the
 //             request's (the tool still takes it);
