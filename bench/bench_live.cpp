@@ -30,7 +30,6 @@
 #include "runtime/runtime_qt.h"
 #include "sim/sensor.h"
 #include "state/globals.h"
-#include "state/notify.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
@@ -514,8 +513,6 @@ int main(int argc, char **argv) {
         workbench = std::make_unique<Workbench>(Options{});
     if (!StartToolPanels())
         return 2;
-    if (args.workbench)
-        NotifyPanelsLoaded();
     if (!args.hidden)
         DisplayPanel(panelHandle);
     if (args.logWindow && !showLogWindow())

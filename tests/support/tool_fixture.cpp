@@ -3,6 +3,7 @@
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
 #include "state/globals.h"
+#include "state/notify.h"
 #include "state/panel_controls.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@ bool StartToolPanels() {
         qWarning("pop-up did not load: %d", panelPopUp);
         return false;
     }
+    NotifyPanelsLoaded();
     GetProjectDir(proj_dir);
     hidePopUp = 1;
     InitVars();

@@ -5,7 +5,8 @@
 
 #include <QString>
 
-// Loads the panels and runs InitVars. Returns false (with a QTest failure message) on error.
+// Loads the panels, tells a listening workbench so, and runs InitVars. Returns false (with a QTest
+// failure message) on error.
 bool StartToolPanels();
 // Discards both panels and closes the serial port in use.
 void StopToolPanels();
