@@ -84,7 +84,12 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("Record every live frame of Run and Data to FILE (CSV), starting with "
                        "the first one."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, port, record});
+    const QCommandLineOption log(
+        "log",
+        QStringLiteral("Write the communication log to FILE as the tool runs, from start-up on "
+                       "(text, one row per frame or event, written out twice a second)."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, record, log});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -100,6 +105,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         return failure(
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
     r.options.recordPath = parser.value(record);
+    r.options.logPath = parser.value(log);
     QString error;
     for (const QString &value : parser.values(port))
         if (!addPort(value, r.options, error))

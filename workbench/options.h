@@ -9,6 +9,7 @@
 struct Options {
     QMap<int, QString> ports; // --port N=DEVICE: port number -> device path
     QString recordPath;       // --record FILE: record live frames from the first one
+    QString logPath;          // --log FILE: the communication log, written as the tool runs
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

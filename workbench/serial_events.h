@@ -1,6 +1,9 @@
-// The serial ports' tap as a Qt signal, so that any workbench feature can listen to what the
-// ports do. Connections must stay direct, and a slot must not call the serial functions: it
-// runs inside the serial call that caused the event.
+// The platform layer's serial tap as Qt signals. The tap takes one listener only; this object
+// is that listener for the whole workbench and passes every event on to each feature that
+// connects. Created with the workbench, before any port opens, so start-up traffic is seen.
+//
+// Connections must stay direct: a slot runs inside the serial call that caused the event, so
+// it must be cheap and must not call the serial functions.
 #pragma once
 
 #include "runtime/serial_tap.h"

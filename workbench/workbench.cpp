@@ -1,5 +1,6 @@
 #include "workbench/workbench.h"
 
+#include "workbench/comm_log_feature.h"
 #include "workbench/graph_export.h"
 #include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
@@ -22,9 +23,9 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
+    new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
     new GraphExport(core_, *menus_, this);
     new LiveTrend(core_, *menus_, options_.recordPath, this);
-    serial_ = std::make_unique<SerialEvents>();
-    ports_ = std::make_unique<PortFinder>(*serial_, *menus_);
+    ports_ = std::make_unique<PortFinder>(serial_, *menus_);
 }

@@ -5,13 +5,13 @@
 
 #include "workbench/core_events.h"
 #include "workbench/options.h"
+#include "workbench/serial_events.h"
 
 #include <memory>
 
 class MenuBar;
-class SetCompare;
 class PortFinder;
-class SerialEvents;
+class SetCompare;
 
 class Workbench : public QObject {
     Q_OBJECT
@@ -24,8 +24,8 @@ class Workbench : public QObject {
 
     Options options_;
     CoreEvents core_;
+    SerialEvents serial_; // the serial tap, set once for every feature
     std::unique_ptr<MenuBar> menus_;
     std::unique_ptr<SetCompare> compare_;
-    std::unique_ptr<SerialEvents> serial_;
     std::unique_ptr<PortFinder> ports_;
 };

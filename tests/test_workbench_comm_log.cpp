@@ -1,0 +1,401 @@
+// The communication log: decoding in the tool's terms, the marks on what the simulated
+// sensor's faults put on the line, the ring's bounds, the --log file of a start-up, and the
+// window's batches, filters and saved rows.
+#include "link/COM232.h"
+#include "ops/run_stop.h"
+#include "ops/teach.h"
+#include "ops/video_capture.h"
+#include "runtime/runtime.h"
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+#include "support/pty_pair.h"
+#include "support/sim_process.h"
+#include "support/tool_fixture.h"
+#include "support/tool_probe.h"
+#include "workbench/comm_decode.h"
+#include "workbench/comm_log.h"
+#include "workbench/comm_log_feature.h"
+#include "workbench/comm_log_file.h"
+#include "workbench/comm_row_text.h"
+#include "workbench/core_events.h"
+#include "workbench/menu_bar.h"
+#include "workbench/serial_events.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QByteArray frame(int sync, int order, const QList<int> &words) {
+    QByteArray bytes;
+    for (const int w : QList<int>{sync, order} + words)
+        bytes.append(char(w >> 8)).append(char(w & 0xFF));
+    while (bytes.size() < kFrameBytes)
+        bytes.append('\0');
+    return bytes;
+}
+
+QByteArray frame(int order, const QList<int> &words) {
+    return frame(0x55, order, words);
+}
+
+QByteArray samples(const QList<int> &values, int bytes) {
+    QByteArray block;
+    for (const int v : values)
+        block.append(char(v >> 8)).append(char(v & 0xFF));
+    block.resize(bytes, '\0');
+    return block;
+}
+
+QString zeros(int count) {
+    return QStringLiteral(" 0").repeated(count);
+}
+
+QList<CommRow> rowsSince(const CommLog &log, qint64 seq) {
+    QList<CommRow> rows;
+    for (; seq < log.ring().endSeq(); ++seq)
+        rows << *log.ring().at(seq);
+    return rows;
+}
+
+QList<CommRow> rowsOf(const QList<CommRow> &rows, RowKind kind) {
+    QList<CommRow> kept;
+    for (const CommRow &row : rows)
+        if (row.kind == kind)
+            kept << row;
+    return kept;
+}
+
+qsizetype bytesIn(const QList<CommRow> &rows, quint16 marks = 0) {
+    qsizetype n = 0;
+    for (const CommRow &row : rows)
+        if ((row.marks & marks) == marks)
+            n += row.bytes.size();
+    return n;
+}
+
+void clickStop() {
+    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
+}
+
+QString toolPath() {
+    return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
+}
+
+// Runs the tool on `device` with `arguments` for `ms`, then kills it as a crash would end it.
+// Returns what it wrote on standard error.
+QByteArray runToolAndKill(const QString &device, const QStringList &arguments, int ms) {
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    tool.setProcessEnvironment(env);
+    tool.start(toolPath(), QStringList{"--port", "1=" + device} + arguments);
+    if (!tool.waitForStarted(5000))
+        return "did not start";
+    QTest::qWait(ms);
+    const bool running = tool.state() == QProcess::Running;
+    tool.kill();
+    tool.waitForFinished(5000);
+    return running ? tool.readAllStandardError() : "ended early";
+}
+
+} // namespace
+
+class CommLogTest : public QObject {
+    Q_OBJECT
+    CoreEvents core;
+    SerialEvents serial;
+    CommLog log;
+    std::unique_ptr<MenuBar> menus;
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(StartToolPanels());
+        connect(&serial, &SerialEvents::happened, &log, &CommLog::take);
+        connect(&core, &CoreEvents::status, &log, &CommLog::takeStatus);
+        menus = std::make_unique<MenuBar>();
+    }
+    void cleanupTestCase() { StopToolPanels(); }
+
+    void decodesRequestsAndReplies_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("request"); // the request answered; -1: the bytes are a request
+        QTest::addColumn<int>("firstSample");
+        QTest::addColumn<QString>("decoded");
+        const QList<int> set{500, 0, 512, 64, 1, 1, 200, 800, 512, 100, 1, 1, 0, 1, 0, 1000};
+        const QString named = "power=500 pwrMode=0 vThd=512 bVal=64 polarity=1 eMode=1 eBeg=200 "
+                              "eEnd=800 tVal=512 tTol=100 iGain=1 ePoti=1 ccdMode=0 pStart=1 "
+                              "bMode=0 para15=1000";
+        for (const int order : {1, 2, 3, 4, 6, 7})
+            QTest::addRow("request %d", order) << frame(order, set) << -1 << 0 << named;
+        QTest::newRow("request 5") << frame(5, {7, 0xFFFF}) << -1 << 0
+                                   << "w0=7 w1=65535 w2=0 w3=0 w4=0 w5=0 w6=0 w7=0 w8=0 w9=0 "
+                                      "w10=0 w11=0 w12=0 w13=0 w14=0 w15=0";
+        QTest::newRow("request 9")
+            << frame(9, {128, 1}) << -1 << 0 << "block 2 (samples 128–191), ref_flag 1";
+        for (const int order : {2, 4, 6})
+            QTest::addRow("reply to %d", order) << frame(order, set) << order << 0 << named;
+        QTest::newRow("reply to 7") << frame(7, QList<int>{0xAA} + set.mid(1)) << 7 << 0
+                                    << "echo=0x00AA (line ok)" + named.mid(named.indexOf(' '));
+        QTest::newRow("wrong echo") << frame(7, {0x55, 1}) << 7 << 0
+                                    << "echo=0x0055 (not 0x00AA) pwrMode=1 vThd=0 bVal=0 "
+                                       "polarity=0 eMode=0 eBeg=0 eEnd=0 tVal=0 tTol=0 iGain=0 "
+                                       "ePoti=0 ccdMode=0 pStart=0 bMode=0 para15=0";
+        QTest::newRow("reply to 8")
+            << frame(8, {312, 700, 506, 512, 100, 256, 1, 40, 30, 9}) << 8 << 0
+            << "edge1=312 edge2=700 value3=506 tVal=512 tTol=100 "
+               "pix1=256 edcnt=1 mvstart=40 mvend=30";
+        QTest::newRow("reply to 9")
+            << samples({0x1234, 0x3FF}, 128) << 9 << 64 << "samples 64–127: 4660 1023" + zeros(62);
+        QTest::newRow("short block")
+            << samples({5}, 100) << 9 << 192 << "samples 192–241 (50 of 64): 5" + zeros(49);
+        QTest::newRow("block and more")
+            << samples({}, 131) << 9 << 0
+            << "samples 0–63:" + zeros(64) + " +3 bytes beyond the block";
+        QTest::newRow("shifted reply to 2") << frame(0xFFFF, 0x0302, {0x0102}).left(8) << 2 << 0
+                                            << "sync 0xFFFF order word 0x0302 power=258 pwrMode=0";
+    }
+
+    void decodesRequestsAndReplies() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, request);
+        QFETCH(int, firstSample);
+        QFETCH(QString, decoded);
+        QCOMPARE(request < 0 ? DecodeRequest(bytes) : DecodeReply(bytes, request, firstSample),
+                 decoded);
+    }
+
+    // Full, never over its bound, the newest rows kept; by bytes, then by time.
+    void ringKeepsItsBounds() {
+        constexpr qint64 kBytes = 200'000;
+        CommRing ring(RingBounds{1'000'000'000'000, kBytes});
+        CommRow row;
+        row.bytes = QByteArray(1000, 'x');
+        for (int i = 0; i < 1000; ++i) {
+            row.ns = i;
+            ring.append(row);
+            QVERIFY(ring.heldBytes() <= kBytes);
+        }
+        QVERIFY(ring.heldBytes() + CommRing::costOf(row) > kBytes);
+        QCOMPARE(ring.endSeq(), 1000);
+        QCOMPARE(ring.at(ring.firstSeq())->ns, ring.firstSeq());
+        QVERIFY(!ring.at(ring.firstSeq() - 1));
+
+        CommRing byTime(RingBounds{2'000'000'000, 1 << 20});
+        for (int i = 0; i < 100; ++i) {
+            row.ns = i * 100'000'000LL; // 0.1 s apart
+            byTime.append(row);
+        }
+        QCOMPARE(byTime.at(byTime.firstSeq())->ns, 7'900'000'000LL); // the last 2 s
+        QCOMPARE(byTime.endSeq() - byTime.firstSeq(), 21);
+    }
+
+    // Every reply carries three bytes more than a frame. However they fall (dropped after the
+    // frame, or shifted into the next one), every received byte shows once, and all beyond
+    // the frames read are marked trailing.
+    void trailingBytesAreMarked() {
+        SimProcess sim({"--trailing-bytes", "3"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        const qint64 from = log.ring().endSeq();
+        toolprobe::attach(sim.devicePath());
+        PumpEvents(100);
+        toolprobe::getFromRam();
+        PumpEvents(100);
+        toolprobe::getFromRam();
+        PumpEvents(100);
+        CloseCom(com);
+
+        const QList<CommRow> rows = rowsSince(log, from);
+        const QList<CommRow> replies = rowsOf(rows, RowKind::Reply);
+        const QList<CommRow> dropped =
+            rowsOf(rows, RowKind::FlushedIn) + rowsOf(rows, RowKind::Unread);
+        QCOMPARE(rowsOf(rows, RowKind::Request).size(), 4); // echo, read, read, read
+        QCOMPARE(replies.size(), 4);
+        QCOMPARE(bytesIn(replies), 4 * kFrameBytes);
+        QCOMPARE(bytesIn(dropped), 4 * 3);
+        QCOMPARE(bytesIn(dropped, MarkTrailing | MarkFlushed), 4 * 3);
+        for (const CommRow &row : rows)
+            QVERIFY2(!(row.marks & (MarkShort | MarkLate)), qPrintable(TextLine(log, row)));
+    }
+
+    // Data's four block reads each get 100 bytes of 128 and time out.
+    void shortVideoBlocksAreMarked() {
+        SimProcess sim({"--no-pacing", "--short-video"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        const qint64 from = log.ring().endSeq();
+        QTimer::singleShot(100, clickStop); // the pass under way still runs to its end
+        CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+
+        const QList<CommRow> rows = rowsSince(log, from);
+        QList<int> blockSizes, blockMarks, liveMarks;
+        int timeouts = 0;
+        for (const CommRow &row : rows) {
+            if (row.kind == RowKind::Reply && row.order == 9)
+                blockSizes << int(row.bytes.size()), blockMarks << row.marks;
+            if (row.kind == RowKind::Reply && row.order == 8)
+                liveMarks << row.marks;
+            if (row.kind == RowKind::Status && row.text.startsWith("Timeout-RS-232 while"))
+                timeouts += row.marks == MarkFailure;
+        }
+        QCOMPARE(blockSizes, QList<int>(4, 100));
+        QCOMPARE(blockMarks, QList<int>(4, MarkShort));
+        QCOMPARE(timeouts, 4);
+        QCOMPARE(liveMarks, QList<int>{0});
+        CloseCom(com);
+    }
+
+    // A reply after the wait gave up: 2 s for the echo check (which waits 1.55 s), 1 s for the
+    // set-point teach (which waits 0.75 s); the 1 s replies to the other orders are in time.
+    void lateRepliesAreMarked_data() {
+        QTest::addColumn<int>("delayMs");
+        QTest::addColumn<int>("lateOrder");
+        QTest::newRow("echo after 2 s") << 2000 << 7;
+        QTest::newRow("set-point teach after 1 s") << 1000 << 5;
+    }
+
+    void lateRepliesAreMarked() {
+        QFETCH(int, delayMs);
+        QFETCH(int, lateOrder);
+        SimProcess sim({"--no-pacing", "--reply-delay", QString::number(delayMs)});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        const qint64 from = log.ring().endSeq();
+        toolprobe::attach(sim.devicePath());
+        if (lateOrder == 5)
+            CC_ButtonTeach(panelHandle, MAIN_TEACH, EVENT_COMMIT, nullptr, 0, 0);
+        PumpEvents(delayMs - 400);
+
+        QList<int> late, inTime;
+        for (const CommRow &row : rowsOf(rowsSince(log, from), RowKind::Reply)) {
+            (row.marks & MarkLate ? late : inTime) << row.order;
+            QVERIFY(qAbs(row.latencyNs / 1'000'000 - delayMs) < 300);
+        }
+        QCOMPARE(late, QList<int>{lateOrder});
+        const QList<int> inTimeOrders = lateOrder == 5 ? QList<int>{7, 2} : QList<int>{};
+        QCOMPARE(inTime, inTimeOrders);
+        CloseCom(com);
+    }
+
+    // A device that answers a read with 20 bytes, then with a frame of another order; then a
+    // device that is not there.
+    void shortAndMismatchedFramesAreMarked() {
+        PtyPair device;
+        QVERIFY(device.isOpen());
+        qputenv("RMOX_COM1", device.slavePath().toLocal8Bit());
+        com = 1;
+        QCOMPARE(OpenSensorPort(com), 0);
+        const qint64 from = log.ring().endSeq();
+        QTimer::singleShot(50, [&] { device.send(frame(2, {1, 2}).left(20)); });
+        toolprobe::getFromRam();
+        QTimer::singleShot(50, [&] { device.send(frame(3, {9})); });
+        toolprobe::getFromRam();
+        CloseCom(com);
+
+        const QList<CommRow> rows = rowsSince(log, from);
+        const QList<CommRow> dropped = rowsOf(rows, RowKind::FlushedIn);
+        QCOMPARE(dropped.size(), 1);
+        QCOMPARE(dropped[0].bytes.size(), 20);
+        QCOMPARE(dropped[0].marks, MarkShort | MarkFlushed);
+        const QList<CommRow> replies = rowsOf(rows, RowKind::Reply);
+        QCOMPARE(replies.size(), 1);
+        QCOMPARE(replies[0].marks, MarkMismatch);
+        QVERIFY(CellText(log, replies[0], CommColumn::Decoding).startsWith("order word 0x0003"));
+
+        qputenv("RMOX_COM1", "/nonexistent/tty");
+        QVERIFY(OpenSensorPort(com) < 0);
+        const CommRow &failed = *log.ring().at(log.ring().endSeq() - 1);
+        QCOMPARE(failed.kind, RowKind::OpenFailed);
+        QCOMPARE(failed.marks, MarkFailure);
+        QVERIFY2(CellText(log, failed, CommColumn::Decoding)
+                     .startsWith("port 1 could not be opened: /nonexistent/tty: "),
+                 qPrintable(TextLine(log, failed)));
+    }
+
+    // Start-up against the simulator, the tool then killed: the file holds the echo check and
+    // the read with their parameter names. A file that cannot be written is reported once.
+    void logFileRecordsStartUp() {
+        SimProcess sim({"--seed", "3"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("start-up.log");
+        runToolAndKill(sim.devicePath(), {"--log", path}, 4000);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+        auto lineWith = [&](const QString &direction, const QString &order) {
+            for (const QString &line : lines)
+                if (line.contains(direction) && line.contains(order))
+                    return line;
+            return QString();
+        };
+        QVERIFY(lineWith("to sensor", "7 echo check").contains("00 55 00 07 "));
+        QVERIFY(lineWith("to sensor", "7 echo check").contains(" power="));
+        QVERIFY(lineWith("from sensor", "7 echo check").contains("echo=0x00AA (line ok) pwrMode="));
+        QVERIFY(lineWith("to sensor", "2 read RAM set").contains(" para15="));
+        QVERIFY(lineWith("from sensor", "2 read RAM set").contains(" vThd="));
+        QVERIFY(!lineWith("status", "Parameter-frame received! - Line Ok!").isEmpty());
+
+        const QByteArray errors = runToolAndKill(sim.devicePath(), {"--log", "/dev/full"}, 2500);
+        QCOMPARE(errors.count("/dev/full"), 1);
+        QVERIFY2(errors.contains("cannot be written"), errors.constData());
+    }
+
+    // The window takes rows in batches while shown, none while hidden; the filters and the
+    // saved CSV work on what the log holds.
+    void windowFollowsFiltersAndSaves() {
+        CommLogFeature feature(core, serial, *menus, {});
+        QAction *show = menus->view()->findChild<QAction *>("Communication log");
+        QVERIFY(show);
+        show->trigger();
+        QWidget *window = rtPanelWidget(panelHandle)->findChild<QWidget *>("Communication log");
+        QVERIFY(window && window->isVisible());
+        auto *table = window->findChild<QTableView *>("Rows");
+        QAbstractItemModel *shown = table->model();
+
+        SimProcess sim({"--no-pacing", "--trailing-bytes", "2"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        QVERIFY(
+            PumpUntil([&] { return shown->rowCount() == feature.log().ring().endSeq(); }, 3000));
+        const int before = shown->rowCount();
+
+        window->hide();
+        toolprobe::getFromRam();
+        PumpEvents(300);
+        QCOMPARE(shown->rowCount(), before);
+        window->show();
+        QVERIFY(PumpUntil([&] { return shown->rowCount() > before; }, 3000));
+
+        window->findChild<QCheckBox *>("Only problems")->setChecked(true);
+        QVERIFY(shown->rowCount() > 0);
+        for (int r = 0; r < shown->rowCount(); ++r)
+            QVERIFY(!shown->index(r, int(CommColumn::Marks)).data().toString().isEmpty());
+
+        QTemporaryDir dir;
+        QList<qint64> all;
+        for (qint64 seq = feature.log().ring().firstSeq(); seq < feature.log().ring().endSeq();
+             ++seq)
+            all << seq;
+        QString error;
+        QVERIFY(SaveCommRows(feature.log(), all, dir.filePath("log.csv"), &error));
+        QFile csv(dir.filePath("log.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), all.size() + 1);
+        QCOMPARE(lines[0], CsvHeader());
+        QVERIFY(lines.filter(",to sensor,2 read RAM set,,,36,00 55 00 02 ").size() >= 2);
+        CloseCom(com);
+    }
+};
+
+QTEST_MAIN(CommLogTest)
+#include "test_workbench_comm_log.moc"

@@ -1,0 +1,54 @@
+#include "workbench/comm_log_feature.h"
+
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "workbench/comm_log_file.h"
+#include "workbench/comm_log_window.h"
+#include "workbench/core_events.h"
+#include "workbench/menu_bar.h"
+#include "workbench/serial_events.h"
+
+#include <QAction>
+#include <QMenu>
+
+CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus,
+                               const QString &logPath, QObject *parent)
+    : QObject(parent) {
+    connect(&serial, &SerialEvents::happened, &log_, &CommLog::take);
+    connect(&core, &CoreEvents::status, &log_, &CommLog::takeStatus);
+    if (!logPath.isEmpty()) {
+        file_ = std::make_unique<CommLogFile>(log_, logPath);
+        connect(&core, &CoreEvents::ending, file_.get(), &CommLogFile::stop);
+        connect(file_.get(), &CommLogFile::failed, this, [this] {
+            if (window_)
+                window_->setFileText(fileText());
+        });
+    }
+    QAction *show = menus.view()->addAction(QStringLiteral("&Communication log"));
+    show->setObjectName(QStringLiteral("Communication log"));
+    show->setStatusTip(QStringLiteral("Communication log"));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(show, &QAction::triggered, this, &CommLogFeature::showWindow);
+}
+
+// The log file is written to the end by its destructor, after the port's close.
+CommLogFeature::~CommLogFeature() {
+    delete window_;
+}
+
+void CommLogFeature::showWindow() {
+    if (!window_) {
+        window_ = new CommLogWindow(log_, rtPanelWidget(panelHandle));
+        window_->setFileText(fileText());
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+QString CommLogFeature::fileText() const {
+    if (!file_)
+        return {};
+    return file_->failure().isEmpty() ? QStringLiteral("Writing the log to %1").arg(file_->path())
+                                      : file_->failure();
+}

@@ -1,0 +1,33 @@
+// Which rows of the communication log the window shows: by direction, by order code, only
+// those with a mark, and those containing a search text. Port and status rows carry no bytes
+// and pass the direction and order filters.
+#pragma once
+
+#include <QSortFilterProxyModel>
+
+class CommTableModel;
+
+class CommLogFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+  public:
+    enum class Directions { Both, ToSensor, FromSensor };
+    // Bit n stands for order code n (1-9); bit 0 for every other code.
+    static constexpr quint16 kAllOrders = 0x3FF;
+
+    explicit CommLogFilter(CommTableModel &rows, QObject *parent = nullptr);
+
+    void setDirections(Directions directions);
+    void setOrders(quint16 orders);
+    void setProblemsOnly(bool on);
+    void setSearch(const QString &text);
+
+  protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+  private:
+    CommTableModel &rows_;
+    Directions directions_ = Directions::Both;
+    quint16 orders_ = kAllOrders;
+    bool problemsOnly_ = false;
+    QString search_;
+};

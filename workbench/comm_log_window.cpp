@@ -1,0 +1,269 @@
+#include "workbench/comm_log_window.h"
+
+#include "workbench/comm_cell_delegate.h"
+#include "workbench/comm_decode.h"
+#include "workbench/comm_log.h"
+#include "workbench/comm_log_file.h"
+#include "workbench/comm_row_text.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// Two batches a second. Each batch repaints every visible row, and a table repainted more
+// often costs more of a core than Run may lose to the log.
+constexpr int kRefreshMs = 500;
+const int kColumnWidths[kCommColumns] = {80, 95, 130, 75, 150, 45, 300, 0};
+
+template <typename W> W *named(W *widget, const QString &name) {
+    widget->setObjectName(name);
+    widget->setAccessibleName(name);
+    return widget;
+}
+
+QString defaultSavePath() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    return QDir(folder.isEmpty() ? QDir::homePath() : folder)
+        .filePath(QStringLiteral("communication-log-%1.txt").arg(stamp));
+}
+
+void showProblem(QWidget *parent, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Communication log"), text,
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+} // namespace
+
+CommLogWindow::CommLogWindow(const CommLog &log, QWidget *parent)
+    : QWidget(parent, Qt::Window), log_(log), model_(log), filter_(model_) {
+    setWindowTitle(QStringLiteral("Communication log"));
+    named(this, QStringLiteral("Communication log"));
+    resize(1200, 640);
+    counts_ = named(new QLabel(this), QStringLiteral("Row counts"));
+    file_ = named(new QLabel(this), QStringLiteral("Log file"));
+    file_->setVisible(false);
+    file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(makeControls());
+    makeTable();
+    layout->addWidget(table_, 1);
+    layout->addWidget(counts_);
+    layout->addWidget(file_);
+    timer_.setInterval(kRefreshMs);
+    timer_.callOnTimeout(this, &CommLogWindow::refresh);
+}
+
+void CommLogWindow::setFileText(const QString &text) {
+    file_->setText(text);
+    file_->setVisible(!text.isEmpty());
+}
+
+QToolButton *CommLogWindow::addButton(QWidget *bar, const QString &text, const QString &name) {
+    auto *button = named(new QToolButton(bar), name);
+    button->setText(text);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+QToolButton *CommLogWindow::makeOrderButton(QWidget *bar) {
+    auto *button = addButton(bar, QStringLiteral("&Orders: all"), QStringLiteral("Orders"));
+    button->setPopupMode(QToolButton::InstantPopup);
+    auto *menu = new QMenu(button);
+    QList<QAction *> actions;
+    for (int order = 1; order <= kHighestOrder + 1; ++order) {
+        QAction *action =
+            menu->addAction(order <= kHighestOrder ? OrderTitle(order) : QStringLiteral("other"));
+        action->setCheckable(true);
+        action->setChecked(true);
+        action->setData(order <= kHighestOrder ? order : 0);
+        actions << action;
+    }
+    button->setMenu(menu);
+    connect(menu, &QMenu::triggered, this, [this, button, actions] {
+        quint16 mask = 0;
+        QStringList shown;
+        for (QAction *a : actions)
+            if (a->isChecked()) {
+                mask |= quint16(1u << a->data().toInt());
+                shown << (a->data().toInt() ? a->data().toString() : QStringLiteral("other"));
+            }
+        filter_.setOrders(mask);
+        button->setText(mask == CommLogFilter::kAllOrders
+                            ? QStringLiteral("&Orders: all")
+                            : QStringLiteral("&Orders: %1")
+                                  .arg(shown.isEmpty() ? QStringLiteral("none") : shown.join(' ')));
+    });
+    return button;
+}
+
+QWidget *CommLogWindow::makeControls() {
+    auto *bar = new QWidget(this);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    auto *directions = named(new QComboBox(bar), QStringLiteral("Directions"));
+    directions->addItems({QStringLiteral("Both directions"), QStringLiteral("To the sensor"),
+                          QStringLiteral("From the sensor")});
+    connect(directions, &QComboBox::currentIndexChanged, this,
+            [this](int i) { filter_.setDirections(CommLogFilter::Directions(i)); });
+    row->addWidget(directions);
+    makeOrderButton(bar);
+
+    auto *problems = named(new QCheckBox(QStringLiteral("Only p&roblems"), bar),
+                           QStringLiteral("Only problems"));
+    connect(problems, &QCheckBox::toggled, this, [this](bool on) { filter_.setProblemsOnly(on); });
+    row->addWidget(problems);
+
+    auto *search = named(new QLineEdit(bar), QStringLiteral("Search"));
+    search->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));
+    search->setClearButtonEnabled(true);
+    connect(search, &QLineEdit::textChanged, this,
+            [this](const QString &t) { filter_.setSearch(t); });
+    auto *find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, search, [search] { search->setFocus(); });
+    addAction(find);
+    row->addWidget(search, 1);
+
+    pause_ = addButton(bar, QStringLiteral("&Pause"), QStringLiteral("Pause"));
+    pause_->setCheckable(true);
+    connect(pause_, &QToolButton::toggled, this, &CommLogWindow::refresh);
+    connect(addButton(bar, QStringLiteral("&Copy"), QStringLiteral("Copy")), &QToolButton::clicked,
+            this, &CommLogWindow::copySelection);
+    connect(addButton(bar, QStringLiteral("&Save…"), QStringLiteral("Save")), &QToolButton::clicked,
+            this, [this] { save(allSeqs()); });
+    saveSelection_ =
+        addButton(bar, QStringLiteral("Save se&lection…"), QStringLiteral("Save selection"));
+    saveSelection_->setEnabled(false);
+    connect(saveSelection_, &QToolButton::clicked, this, [this] { save(selectedSeqs()); });
+    return bar;
+}
+
+void CommLogWindow::makeTable() {
+    table_ = named(new QTableView(this), QStringLiteral("Rows"));
+    table_->setModel(&filter_);
+    table_->setItemDelegate(new CommCellDelegate(table_));
+    table_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setWordWrap(false);
+    table_->setCornerButtonEnabled(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c + 1 < kCommColumns; ++c)
+        table_->setColumnWidth(c, kColumnWidths[c]);
+    auto *copy = new QAction(QStringLiteral("Copy"), table_);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &CommLogWindow::copySelection);
+    table_->addAction(copy);
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { saveSelection_->setEnabled(table_->selectionModel()->hasSelection()); });
+}
+
+void CommLogWindow::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    refresh();
+    timer_.start();
+}
+
+void CommLogWindow::hideEvent(QHideEvent *event) {
+    timer_.stop();
+    QWidget::hideEvent(event);
+}
+
+// Follows the end of the log while the view shows its last row.
+void CommLogWindow::refresh() {
+    if (!pause_->isChecked() &&
+        (model_.pending() > 0 || log_.ring().firstSeq() > model_.seqAt(0))) {
+        const QScrollBar *bar = table_->verticalScrollBar();
+        const bool atEnd = bar->value() == bar->maximum();
+        model_.catchUp();
+        if (atEnd)
+            table_->scrollToBottom();
+    }
+    updateCounts();
+}
+
+void CommLogWindow::updateCounts() {
+    const CommRing &ring = log_.ring();
+    QString text = QStringLiteral("%1 rows held (%2 KiB), %3 shown")
+                       .arg(ring.endSeq() - ring.firstSeq())
+                       .arg(ring.heldBytes() / 1024)
+                       .arg(filter_.rowCount());
+    if (pause_->isChecked())
+        text += QStringLiteral("; paused, %1 new rows wait").arg(model_.pending());
+    if (counts_->text() != text)
+        counts_->setText(text);
+}
+
+QList<qint64> CommLogWindow::selectedSeqs() const {
+    QList<qint64> seqs;
+    for (const QModelIndex &index : table_->selectionModel()->selectedRows())
+        seqs << model_.seqAt(filter_.mapToSource(index).row());
+    std::sort(seqs.begin(), seqs.end());
+    return seqs;
+}
+
+QList<qint64> CommLogWindow::allSeqs() const {
+    QList<qint64> seqs;
+    for (qint64 seq = log_.ring().firstSeq(); seq < log_.ring().endSeq(); ++seq)
+        seqs << seq;
+    return seqs;
+}
+
+void CommLogWindow::copySelection() {
+    QStringList lines;
+    for (const qint64 seq : selectedSeqs())
+        if (const CommRow *row = log_.ring().at(seq))
+            lines << TextLine(log_, *row);
+    if (!lines.isEmpty())
+        QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+// The dialog is not modal: a nested event loop here would hold up a running operation.
+void CommLogWindow::save(const QList<qint64> &seqs) {
+    auto *dialog =
+        new QFileDialog(this, QStringLiteral("Save the communication log"), defaultSavePath(),
+                        QStringLiteral("Text (*.txt);;CSV, one row per frame (*.csv)"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &filter) {
+        dialog->setDefaultSuffix(filter.contains(QLatin1String("csv")) ? QStringLiteral("csv")
+                                                                       : QStringLiteral("txt"));
+    });
+    connect(dialog, &QFileDialog::fileSelected, this, [this, seqs](const QString &path) {
+        QString error;
+        if (!SaveCommRows(log_, seqs, path, &error))
+            showProblem(this, QStringLiteral("%1 could not be written: %2").arg(path, error));
+    });
+    dialog->open();
+}

@@ -1,0 +1,50 @@
+// View → Communication log: the log live, one row per frame or event, with filters, a search,
+// pause, copy and save. It takes in new rows in batches, twice a second and only while it is
+// shown.
+#pragma once
+
+#include "workbench/comm_log_filter.h"
+#include "workbench/comm_table_model.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class CommLog;
+class QLabel;
+class QTableView;
+class QToolButton;
+
+class CommLogWindow : public QWidget {
+    Q_OBJECT
+  public:
+    CommLogWindow(const CommLog &log, QWidget *parent);
+
+    // What becomes of the --log file, shown below the table.
+    void setFileText(const QString &text);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+  private:
+    QWidget *makeControls();
+    QToolButton *makeOrderButton(QWidget *bar);
+    QToolButton *addButton(QWidget *bar, const QString &text, const QString &name);
+    void makeTable();
+    void refresh();
+    void updateCounts();
+    QList<qint64> selectedSeqs() const;
+    QList<qint64> allSeqs() const;
+    void copySelection();
+    void save(const QList<qint64> &seqs);
+
+    const CommLog &log_;
+    CommTableModel model_;
+    CommLogFilter filter_;
+    QTableView *table_ = nullptr;
+    QToolButton *pause_ = nullptr;
+    QToolButton *saveSelection_ = nullptr;
+    QLabel *counts_ = nullptr;
+    QLabel *file_ = nullptr;
+    QTimer timer_;
+};
