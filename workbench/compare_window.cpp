@@ -13,7 +13,6 @@
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <optional>
 
 namespace {
@@ -109,22 +108,10 @@ QString CompareWindow::summary() const {
 
 // Files the core loaded or saved and files added here, newest first, one column per path.
 QList<CompareWindow::Column> CompareWindow::columns() const {
-    QList<const PlacedSet *> files;
-    for (const QList<PlacedSet> *list : {&places_.files(), &viewed_}) {
-        for (const PlacedSet &f : *list)
-            files << &f;
-    }
-    std::stable_sort(files.begin(), files.end(),
-                     [](const PlacedSet *a, const PlacedSet *b) { return a->when > b->when; });
     QList<Column> columns = {{QStringLiteral("RAM"), places_.ram()},
                              {QStringLiteral("EEPROM"), places_.eeprom()}};
-    QStringList paths;
-    for (const PlacedSet *f : files) {
-        if (paths.contains(f->path))
-            continue;
-        paths << f->path;
+    for (const PlacedSet *f : ComparedFiles(places_.files(), viewed_))
         columns.append({PlaceName(*f), f});
-    }
     return columns;
 }
 

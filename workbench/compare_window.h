@@ -24,6 +24,8 @@ class CompareWindow : public QWidget {
     bool exportCsv(const QString &path) const;
 
     QString summary() const;
+    // Files added here, newest first.
+    const QList<PlacedSet> &viewedFiles() const { return viewed_; }
     const QTableWidget *table() const { return table_; }
 
   signals:

@@ -23,6 +23,8 @@ class GraphExport : public QObject {
     bool saveVideoSignal(const QString &csvPath, QString *error) const;
     bool saveMainGraph(const QString &pngPath, QString *error) const;
     static QString pngBeside(const QString &csvPath);
+    // The last video signal Data read, as it was read.
+    const std::optional<VideoSnapshot> &lastVideoSignal() const { return last_; }
 
   private:
     void askVideoSignalPath();

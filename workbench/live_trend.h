@@ -22,6 +22,7 @@ class LiveTrend : public QObject {
 
     const TrendStore &store() const { return store_; }
     LiveRecorder &recorder() { return recorder_; }
+    const LiveRecorder &recorder() const { return recorder_; }
     // The trend window, made on first use.
     TrendWindow *window();
 

@@ -81,6 +81,11 @@ Overwrite SetCompare::overwrite() const {
     return OverwriteOf(target, panels_, places_);
 }
 
+QList<const PlacedSet *> SetCompare::comparedFiles() const {
+    static const QList<PlacedSet> none;
+    return ComparedFiles(places_.files(), window_ ? window_->viewedFiles() : none);
+}
+
 CompareWindow *SetCompare::showWindow() {
     if (!window_) {
         window_ = new CompareWindow(places_, rtPanelWidget(panelHandle));

@@ -23,6 +23,8 @@ class SetCompare : public QObject {
 
     const ParameterPlaces &places() const { return places_; }
     const ChangeMarkers &markers() const { return markers_; }
+    // The files the compare view shows, also those only added to it.
+    QList<const PlacedSet *> comparedFiles() const;
     // Shows the compare view (creating it on first use) and returns it.
     CompareWindow *showWindow();
 

@@ -1,5 +1,7 @@
 #include "workbench/set_comparison.h"
 
+#include <algorithm>
+
 namespace {
 
 QString differences(qsizetype n) {
@@ -30,6 +32,25 @@ QList<int> DifferingWords(const ParameterWords &a, const ParameterWords &b) {
             words << i;
     }
     return words;
+}
+
+QList<const PlacedSet *> ComparedFiles(const QList<PlacedSet> &seen,
+                                       const QList<PlacedSet> &viewed) {
+    QList<const PlacedSet *> files;
+    for (const QList<PlacedSet> *list : {&seen, &viewed}) {
+        for (const PlacedSet &f : *list)
+            files << &f;
+    }
+    std::stable_sort(files.begin(), files.end(),
+                     [](const PlacedSet *a, const PlacedSet *b) { return a->when > b->when; });
+    QStringList paths;
+    files.removeIf([&](const PlacedSet *f) {
+        if (paths.contains(f->path))
+            return true;
+        paths << f->path;
+        return false;
+    });
+    return files;
 }
 
 QStringList SummaryLines(const ParameterWords &panels, const PlacedSet *ram,

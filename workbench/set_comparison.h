@@ -10,6 +10,11 @@
 
 QList<int> DifferingWords(const ParameterWords &a, const ParameterWords &b);
 
+// The files the compare view shows: those the tool loaded or saved and those only viewed,
+// newest first, one per path.
+QList<const PlacedSet *> ComparedFiles(const QList<PlacedSet> &seen,
+                                       const QList<PlacedSet> &viewed);
+
 // One line per known place (the panels against it) and one for RAM against EEPROM, e.g.
 // "3 differences between panels and EEPROM (read 14:01:50)"; a place not read yet says so.
 QStringList SummaryLines(const ParameterWords &panels, const PlacedSet *ram,

@@ -49,6 +49,10 @@ QString aligned(const QStringList &cells) {
 
 } // namespace
 
+QString StatisticName(int channel) {
+    return QString::fromUtf8(kValueNames[channel]);
+}
+
 QString AlignedStatistics(const std::vector<StatisticsBlock> &blocks, Unit unit) {
     QStringList lines;
     for (const StatisticsBlock &b : blocks) {

@@ -13,5 +13,7 @@ struct StatisticsBlock {
     TrendSummary summary;
 };
 
+// "First edge", "Second edge", "Third value" or "Teach value".
+QString StatisticName(int channel);
 QString AlignedStatistics(const std::vector<StatisticsBlock> &blocks, Unit unit);
 QString TabSeparatedStatistics(const std::vector<StatisticsBlock> &blocks, Unit unit);
