@@ -89,7 +89,12 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("Write the communication log to FILE as the tool runs, from start-up on "
                        "(text, one row per frame or event, written out twice a second)."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, port, record, log});
+    const QCommandLineOption report(
+        "report",
+        QStringLiteral("Write the service report to FILE (PDF) when the tool ends, for "
+                       "unattended runs with --log and --record."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, record, log, report});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -106,6 +111,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
     r.options.recordPath = parser.value(record);
     r.options.logPath = parser.value(log);
+    r.options.reportPath = parser.value(report);
     QString error;
     for (const QString &value : parser.values(port))
         if (!addPort(value, r.options, error))

@@ -10,6 +10,7 @@ struct Options {
     QMap<int, QString> ports; // --port N=DEVICE: port number -> device path
     QString recordPath;       // --record FILE: record live frames from the first one
     QString logPath;          // --log FILE: the communication log, written as the tool runs
+    QString reportPath;       // --report FILE: the service report, written when the tool ends
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

@@ -5,6 +5,7 @@
 #include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
 #include "workbench/port_finder.h"
+#include "workbench/report_feature.h"
 #include "workbench/serial_events.h"
 #include "workbench/set_compare.h"
 
@@ -23,9 +24,11 @@ Workbench::~Workbench() = default;
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
     menus_ = std::make_unique<MenuBar>();
-    new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
+    auto *log = new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
-    new GraphExport(core_, *menus_, this);
-    new LiveTrend(core_, *menus_, options_.recordPath, this);
+    auto *graphs = new GraphExport(core_, *menus_, this);
+    auto *trend = new LiveTrend(core_, *menus_, options_.recordPath, this);
     ports_ = std::make_unique<PortFinder>(serial_, *menus_);
+    new ReportFeature(core_, *menus_, {*compare_, *graphs, *trend, *log}, options_.reportPath,
+                      this);
 }

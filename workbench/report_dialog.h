@@ -1,0 +1,41 @@
+// File → Service report…: a note for the report, Save PDF… and, where the system has a
+// printer, Print…. The report is gathered when it is saved or printed. Nothing here waits in
+// an event loop of its own: the dialog and the ones it opens return at once, so a running
+// operation goes on.
+#pragma once
+
+#include "workbench/service_report.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class QPrinter;
+class QPushButton;
+
+class ReportDialog : public QDialog {
+    Q_OBJECT
+  public:
+    using Gather = std::function<ServiceReport(const QString &note)>;
+    ReportDialog(Gather gather, QWidget *parent);
+    ~ReportDialog() override;
+
+    // Writes the report with the note typed so far; false with `error` set.
+    bool saveTo(const QString &path, QString *error);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+
+  private:
+    void askPath();
+    void askPrinter();
+    void tell(const QString &text);
+
+    Gather gather_;
+    QPlainTextEdit *note_;
+    QLabel *result_;
+    QPushButton *print_;
+    std::unique_ptr<QPrinter> printer_;
+};

@@ -1,0 +1,46 @@
+#include "workbench/report_feature.h"
+
+#include "runtime/runtime_qt.h"
+#include "state/globals.h"
+#include "workbench/core_events.h"
+#include "workbench/menu_bar.h"
+#include "workbench/menu_items.h"
+#include "workbench/report_dialog.h"
+#include "workbench/report_document.h"
+
+#include <QAction>
+#include <cstdio>
+
+ReportFeature::ReportFeature(CoreEvents &core, MenuBar &menus, const ReportSources &sources,
+                             const QString &reportPath, QObject *parent)
+    : QObject(parent), sources_(sources), reportPath_(reportPath) {
+    connect(AddMenuItem(menus.file(), QStringLiteral("Service &report…"),
+                        QStringLiteral("Service report")),
+            &QAction::triggered, this, [this] {
+                dialog()->show();
+                dialog()->raise();
+                dialog()->activateWindow();
+            });
+    if (!reportPath_.isEmpty())
+        connect(&core, &CoreEvents::ending, this, &ReportFeature::writeAtEnd);
+}
+
+ReportFeature::~ReportFeature() {
+    delete dialog_;
+}
+
+ReportDialog *ReportFeature::dialog() {
+    if (!dialog_)
+        dialog_ =
+            new ReportDialog([this](const QString &note) { return GatherReport(sources_, note); },
+                             rtPanelWidget(panelHandle));
+    return dialog_;
+}
+
+// The event loop has ended; the port and the panels are still there to be read.
+void ReportFeature::writeAtEnd() {
+    QString error;
+    if (!WriteReportPdf(GatherReport(sources_, {}), reportPath_, &error))
+        std::fprintf(stderr, "rmox-sensor-tool: service report not written: %s\n",
+                     qPrintable(error));
+}
