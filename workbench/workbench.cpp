@@ -5,6 +5,7 @@
 #include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
 #include "workbench/port_finder.h"
+#include "workbench/quit_signals.h"
 #include "workbench/report_feature.h"
 #include "workbench/serial_events.h"
 #include "workbench/set_compare.h"
@@ -31,4 +32,5 @@ void Workbench::build() {
     ports_ = std::make_unique<PortFinder>(serial_, *menus_);
     new ReportFeature(core_, *menus_, {*compare_, *graphs, *trend, *log}, options_.reportPath,
                       this);
+    new QuitSignals(this);
 }
