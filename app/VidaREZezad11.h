@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main module: start-up, the starting state, the pop-up button and the end.
 #pragma once
 

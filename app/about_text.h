@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about text in the banner of the main panel.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every callback name that the panel file uses, resolved to its function.
 #include "app/VidaREZezad11.h"
 #include "display/markers.h"

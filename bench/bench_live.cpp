@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live operation against the simulated sensor, measured from outside the operations:
 //   - Run's exchanges and Data's sweeps per second on a paced 19200-baud line, as a share of
 //     what the line can carry (the sensor answers without delay), beside the rate of a plain

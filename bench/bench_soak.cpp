@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak run: the tool drives the simulated sensor for a given time, a cycle at a time. Each
 // cycle starts a fresh sensor with the next fault mode, chooses the port again through the
 // port ring's callback (line check and read-back), then runs Run, Data and Get. Resident

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPU cost of a waiting loop: ProcessSystemEvents until the tick timer has ticked 31 times
 // (about 1.55 s, the tool's time-out), as a share of wall time. Target: below 2 %.
 #include "app/VidaREZezad11.h"

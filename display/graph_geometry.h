@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights on the two graphs: the main graph's bands, zones and cursors, and the video graph's
 // vertical axis. Positions along the line are the parameters' (params/params.h).
 #pragma once

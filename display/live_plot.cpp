@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One live frame drawn on the main graph: the marker, the evaluation window, the edge zones,
 // the tolerance band or bands, and the five live indicators.
 #include "display/live_plot.h"

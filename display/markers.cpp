@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main-graph markers outside live plotting, and the unit switch and scale factor that decide
 // how the live indicators read.
 #include "display/markers.h"

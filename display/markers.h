@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main-graph markers outside live plotting: the start-up picture, the CCD-window band, the
 // edge cursors, the unit switch and the scale factor.
 #pragma once

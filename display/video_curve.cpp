@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video graph: the 256 samples of the last video read and the threshold line over them.
 #include "display/video_curve.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video graph: the 256-sample video signal and the threshold line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the fuzz targets: the application object, the tool's panels, a scratch
 // folder for files, a reader that turns the fuzzer's bytes into decisions, and the check that
 // stops a run on a broken invariant.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel file loader on malformed files. The first input byte picks the panel number and
 // whether the panel is loaded as a child of the tool's main panel; the rest is the file.
 // LoadPanel must return a handle or one of its error codes, and a panel it returns must be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter file loader on arbitrary file content. The first input byte picks the file
 // dialog's answer and which path it names; the rest is the file. The loader must take the
 // file only when it holds exactly sixteen unsigned decimal numbers separated by white space,

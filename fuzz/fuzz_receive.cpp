@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path: whatever the serial line delivers, in whatever pieces, goes through the
 // tool's port into the receive callback and the video block read. The input is a list of
 // steps:

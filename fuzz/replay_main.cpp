@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target over saved inputs without the fuzzing engine: every file named on the
 // command line, and every file of every folder named there, once each, in name order. A
 // broken invariant aborts, so a failing input fails the run.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang and libFuzzer (build folder $RMOX_FUZZ_BUILD_DIR or
 # ./build-fuzz), runs each for the given number of seconds, and merges what it found into
 # fuzz/corpus/<name>, minimised. Crashes land in <build>/fuzz/artifacts; a crash makes the

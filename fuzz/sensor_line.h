@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's end of a pseudo-terminal whose other end the tool opens as its serial port.
 // Every call survives signals: libFuzzer's timer interrupts blocking calls now and then.
 #pragma once

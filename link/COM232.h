@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial module: the 36-byte frame, the receive callback, sending a frame and waiting for
 // the reply, the line set-up and check, and the video block read.
 #pragma once

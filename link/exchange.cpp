@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending a frame and waiting for the sensor's answer, shared by every operation. Where the
 // operations differ (which queues they empty, which test comes first, how long they wait) the
 // caller says so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 36-byte frame: the encoder and the decoder.
 #include "link/COM232.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the sensor's port and the echo check of the line.
 #include "link/COM232.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order codes of the frame's order word; the high byte is 0 for every code.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial receive callback: takes one frame into pp and tells the waiting operation.
 #include "link/COM232.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the video signal one block of 64 samples at a time.
 #include "link/COM232.h"
 

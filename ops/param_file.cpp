@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter file: the packet's 16 words as ASCII text, one unsigned decimal number a line
 // in packet order, right-aligned in a field of 4. Both dialogs open in the program's
 // directory and accept only *.dat names.

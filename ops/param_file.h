@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter file: the packet's 16 words as text, one number a line.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/port_setup.h"
 
 #include "link/COM232.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting up the sensor's port: open, line check and, when the sensor answers, the read-back
 // of its RAM parameter set; and the port ring that repeats it on another port.
 #pragma once

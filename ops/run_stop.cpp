@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live monitoring: Run keeps one live-data request (order 8) outstanding, draws every reply
 // and answers it with the next request; Stop ends the Run or Data loop and frees the controls
 // that the loops lock.

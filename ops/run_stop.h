@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live monitoring: Run polls the sensor and draws every reply until Stop or a time-out.
 #pragma once
 

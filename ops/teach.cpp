@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Teach operations: order the sensor to teach a new set point (order 5) or a new background
 // (order 6), wait for its answer and read its parameter set back; and the mirror of the
 // pop-up's teach value and tolerance on the main panel's displays.

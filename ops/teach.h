@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Teach operations and the mirror of the teach value and tolerance on the main panel.
 #pragma once
 

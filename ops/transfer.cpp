@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter transfer: the storage target chosen by the three radio buttons, Send to that
 // target, and Get from it, whose read-back PushGET also serves the line check and the teaches.
 #include "ops/transfer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter transfer: the storage target, Send, Get and the read-back of a parameter set.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Video capture: each pass of the Data loop reads the 256-sample video signal in four blocks,
 // draws it, then makes one live-data exchange and draws that frame. Block reads take their
 // bytes straight from the input queue, so the frame receive callback is on only around the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Video capture: Data reads the video signal and one live frame in turn until stopped.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "params/panel_binding.h"
 
 #include "params/params.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binding of the parameter variables to the controls of both panels, and the callbacks of
 // the parameter controls that lock and free their dependent controls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set: the sixteen variables packed into and out of the packet pp, their
 // start-up defaults and the range check of the panel refresh.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number conversions shared by the live indicators, the teach mirrors and the scale-factor
 // field: pixels to micrometres, and the scale factor in thousandths.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Array files: numbers as text, one a line on writing; any white space between them on reading.
 #include "runtime.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control values and attributes. Values are written under RtCodeWrite, so they raise no
 // events; each kind of control maps the numeric value its own way (a ring by item position
 // plus its `valueOffset`, a switch or radio button by checked state).

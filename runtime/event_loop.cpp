@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event loop. Each pass lets Qt process its pending events, then runs the serial receive
 // callbacks whose byte counts are reached and delivers the queued control events.
 #include "events.h"

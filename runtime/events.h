@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The runtime's own event queue. Qt input and timer signals are turned into control and panel
 // events and queued; ProcessSystemEvents and RunUserInterface deliver them to the
 // application's callbacks, so callbacks never run inside other code.

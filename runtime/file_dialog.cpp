@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File dialogs: Qt's own (non-native) file dialog, with the extension rule of the type list.
 #include "runtime.h"
 #include "testing.h"

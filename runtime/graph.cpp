@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graph functions: they edit the GraphModel of a graph control; the control repaints once
 // after any number of edits. Every failure returns -1 and leaves the graph as it was.
 

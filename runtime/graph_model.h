@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a graph control shows, kept as plain data so that tests can read it.
 #pragma once
 

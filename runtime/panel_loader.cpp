@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Panels come from a panel file: Qt Designer XML holding every panel of the program as a
 // child of one top-level widget. A panel carries the dynamic property `panelId` (its resource
 // number) and optionally `callback`; a control carries `ctrlId` and optionally `callback`.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a panel window opens the first time it is displayed.
 #pragma once
 

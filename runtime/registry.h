@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Panels, their controls and the callback name tables, by handle and control number.
 #pragma once
 

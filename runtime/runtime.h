@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Platform layer of the tool: panels, controls, events, the event loop, timers, graphs,
 // serial ports and files, on Qt 6. The application reaches the platform only through this
 // header; it knows nothing about sensors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt-facing access to the platform layer, for the layer's own files, the simulator-free
 // tests and tools that need the widgets themselves. The application never includes this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial ports on QSerialPort, all on the GUI thread. Each port number keeps one record for the
 // whole run; its QSerialPort exists while the port is open.
 //

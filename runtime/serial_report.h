@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial ports' side of the tap: whether anyone listens, and the reporting itself.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt-facing seams of the serial ports for tools above the application (a communication log, a
 // port finder): what the ports do, reported as it happens, and which device each port number
 // opens. Reporting never changes what the ports do, and nothing here knows about sensors.

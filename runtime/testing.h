@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry points of the platform layer that only tests and fuzz targets use. The application
 // never includes this.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the window system that Qt will pick for this process can be reached. Qt aborts when
 // no platform plugin starts, so start-up asks first and fails cleanly instead.
 #pragma once

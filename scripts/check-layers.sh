@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that no folder of the application includes a folder above it. Order, bottom first:
 # runtime, state, params, link, display, ops, app, workbench. sim/ stands apart: it shares no
 # code with the tool.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package and checks it as the distribution's tools do: lintian on the .deb,
 # appstreamcli on the metainfo (as packaged, and the source file with every release) and
 # desktop-file-validate on the desktop entry. Prints their reports; fails when any of them

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the given Debian packages where they are missing: as root with apt-get, otherwise
 # it prints the command to run and fails.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the tool and its tests with AddressSanitizer and UndefinedBehaviorSanitizer
 # (build folder $RMOX_ASAN_BUILD_DIR or ./build-asan) and runs the whole test suite there,
 # the fuzz corpora included. Qt is not instrumented: leaks that its platform libraries keep

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the tool and runs it against the simulated sensor on port 1.
 # To use a real sensor instead, run build/VidaREZezad11 directly (see README).
 set -euo pipefail

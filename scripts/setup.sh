@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build needs (when missing), then configures and builds.
 # Build folder: $RMOX_BUILD_DIR or ./build.
 set -euo pipefail

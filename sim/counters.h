@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sensor has done so far; safe to read from another thread while it runs.
 #pragma once
 

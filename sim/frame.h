@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's side of the 36-byte frame: sync word 0x0055, order word, 16 data words, every
 // word high byte first.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cuts requests out of the received byte stream. A frame starts with the sync bytes 0x00 0x55
 // and an order word 0x0001 to 0x0009; bytes that cannot start a frame are skipped. A partial
 // frame whose next byte is more than the stall limit late is dropped, so that a torn request

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sensor measures on the scene with a given RAM parameter set: the edges where the
 // light level crosses the video threshold, the CCD window, and the 256-sample video signal.
 #pragma once

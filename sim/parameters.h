@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's two parameter sets, RAM and EEPROM, in packet word order. The RAM set starts as
 // a copy of the EEPROM set; the EEPROM set can live in a file so that it survives restarts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's answers to the nine order codes, with the fault modes that distort them.
 #pragma once
 

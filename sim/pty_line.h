@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's end of the serial line: a pseudo-terminal in raw mode that models the timing
 // of a 19200-baud line. Each received byte is given the time it would have finished arriving
 // on such a line; bytes to send are queued with the time they may leave, one byte time apart,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small random source whose sequence depends only on its seed, on every platform and
 // standard library, so that a run of the simulator is reproducible from --seed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sensor looks at: a bright background with a dark object whose two edges drift
 // slowly along the 1024-pixel line. The scene runs on its own clock, which the sensor advances
 // by the line time of each exchange, so a run is reproducible from its seed and its requests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A simulated sensor on a pseudo-terminal, usable in-process:
 //
 //   sim::Options options;

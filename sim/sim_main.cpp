@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rmox-sensor-sim: a simulated sensor on a pseudo-terminal, for trying the tool without a
 // sensor and for end-to-end tests. See usageText() for the options.
 #include "sim/options.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Storage and start values of the process-wide variables; InitVars and the parameter
 // defaults set the rest at start-up.
 #include "state/globals.h"

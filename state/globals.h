@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every process-wide variable of the tool, grouped by subsystem. All of them live for the
 // whole run in fixed-size storage and are used without locks: every callback runs on the one
 // thread, and only while events are processed.

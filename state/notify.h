@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the core tells a listener above it, at the moment it happens: the panels loaded and the
 // run ending, parameter sets read or written, live frames drawn, video signals read, status
 // texts shown. With no listener set nothing happens, and a listener only learns: it must not

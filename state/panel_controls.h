@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control numbers of the two panels in the panel file VidaREZezad11.uir.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status line of the main panel and szStatus, the text an operation builds before it
 // shows it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick timer around every wait for the sensor: each wait starts and ends with ttick at 0
 // and gives up once ttick exceeds its limit.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up, the tick counter, the pop-up button, closing and the exit codes.
 #include "app/VidaREZezad11.h"
 #include "params/params.h"

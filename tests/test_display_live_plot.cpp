@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live picture: one frame from the sensor drawn on the main graph and shown on the live
 // indicators, read back from the graph model and the indicator controls.
 

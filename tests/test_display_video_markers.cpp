@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The video graph and the main-graph markers outside live plotting: the start-up picture, the
 // CCD-window band, the edge fields, the unit switch and the scale-factor field.
 

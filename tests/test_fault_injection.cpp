@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every fault mode of the simulated sensor during every operation that talks to it: each ends
 // with its own message, is back to idle within its time-out and a small margin, and shows as
 // parameter values only the words the sensor sent.

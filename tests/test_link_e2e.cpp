@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial module against the simulated sensor: port set-up and line check, the port ring,
 // and video block reads, as the user sees them on the status line.
 #include "app/VidaREZezad11.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 36-byte frame and the video block on the wire, byte for byte. The test plays the sensor
 // on the master side of a pseudo-terminal that port 1 opens.
 #include "app/VidaREZezad11.h"

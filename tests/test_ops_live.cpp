@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live monitoring and video capture: Run, Stop and Data against the simulated sensor and
 // against a sensor that the test plays itself, request by request.
 #include "app/VidaREZezad11.h"

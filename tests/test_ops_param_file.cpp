@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter files: the text written by Send, what Get accepts, and saves and loads that fail.
 #include "app/VidaREZezad11.h"
 #include "ops/panel_refresh.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Teach operations against the simulated sensor and against a line on which nothing answers,
 // and the main-panel displays of the teach value and tolerance.
 #include "app/VidaREZezad11.h"

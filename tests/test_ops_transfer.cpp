@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter transfer: the storage-target buttons, Send and Get against the simulated sensor,
 // and a line on which no sensor answers.
 #include "app/VidaREZezad11.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter set: packet order, the copies both ways and the range check.
 #include "params/params.h"
 #include "state/globals.h"

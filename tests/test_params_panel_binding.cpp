@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The panel binding: the refresh that shows the variables and frees what their modes allow,
 // and the mode controls that lock and free their dependent controls while the user edits.
 #include "ops/panel_refresh.h"

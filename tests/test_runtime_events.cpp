@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform layer on its own: panel loading, the event mapping, the event loop with nested
 // waits, timers and control values.
 #include "runtime/runtime.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform layer's files: array files as text, and the file dialog (the real one and its
 // test seam).
 #include "runtime/runtime.h"

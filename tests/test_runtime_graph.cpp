@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graph control: where it draws, what it cuts at the plot area, repaint coalescing, and the
 // graph functions that edit it through panel and control numbers.
 

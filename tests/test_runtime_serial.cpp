@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serial ports over a pseudo-terminal: the test plays the device on the master side, the port
 // under test opens the slave through RMOX_COM<n>.
 #include "runtime/runtime.h"

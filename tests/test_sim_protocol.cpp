@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor, driven through its pseudo-terminal as the tool would drive a real one:
 // the frame orders, the parameter sets and their persistence, live frames and video blocks
 // that agree with each other, the line timing and the fault modes.

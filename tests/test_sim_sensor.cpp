@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor used in-process, as benchmarks use it: run on a thread, stopped on
 // request, with counters of what it received and sent.
 

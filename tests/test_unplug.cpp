@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's adapter pulled out while Run or Data polls it: the loop ends on its own
 // time-out with its message, the tool keeps running, and choosing the port again once a sensor
 // is back under the same device name restores the line.

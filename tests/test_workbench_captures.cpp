@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving what the graphs show: the last video signal of Data as CSV beside a PNG of the video
 // graph, in each CCD mode with the positions the graph gives the samples, and the main graph.
 #include "ops/run_stop.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication log: decoding in the tool's terms, the marks on what the simulated
 // sensor's faults put on the line, the ring's bounds, the --log file of a start-up, and the
 // window's batches, filters and saved rows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter sets compared: the places' sets through start-up, Get, Send and the file, the
 // change markers on the panels, the compare view's highlighting, summary and CSV, and a file
 // added to the view that stays out of the panels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port finder: the ring's texts, a device given by hand, adapters that come and go, the
 // port in use opened again when its sensor comes back, and why an open failed.
 #include "link/COM232.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service report: a session against the simulated sensor (a line fault, RAM and EEPROM
 // read, a video signal, live frames, an edit on the panels) written from the dialog with a
 // note and read back with poppler's tools; --report when the run ends, in process and from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend: its statistics against values worked out by hand, its memory over ten hours,
 // its chart's bounded drawing, the recording of a Run against the simulated sensor started with
 // --record, and a recording that meets a file size limit.

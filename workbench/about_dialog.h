@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help → About: version, licence, how to try the tool without a sensor, and the README.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Change markers on the panels: a symbol beside every parameter control whose value differs
 // from the set the panels were last taken from or sent as, and "changed, not sent" in the
 // control's accessible description, so that neither colour nor sight is needed to find them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_cell_delegate.h"
 
 #include "workbench/comm_row_text.h"

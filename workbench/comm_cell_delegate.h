@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paints the cells of the communication log. The table repaints every visible row with each
 // batch of new rows; laying each cell's text out anew, as the style does (with elision),
 // costs more than the log may take while Run goes on. So each cell is cut to the characters

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's traffic in the tool's own terms: the order codes, the parameter names of
 // parameter frames, the fields of a live frame, the video block request and its samples. Pure
 // functions of the bytes and the request they belong to; they take any bytes, as the tool

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_log.h"
 
 #include "link/order_codes.h"

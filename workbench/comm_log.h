@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication log: turns what the serial ports report, and the status texts the tool
 // shows, into rows, and keeps them in a bounded ring from start-up on.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_log_feature.h"
 
 #include "runtime/runtime_qt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication log as a workbench feature: the log itself, listening from start-up; the
 // View → Communication log window (Ctrl+L), made when first asked for; and the --log file.
 #pragma once

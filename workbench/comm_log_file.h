@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The communication log in files. `--log FILE` follows the log while the tool runs: text lines
 // written out twice a second, so a crash loses at most the last second. Save… writes chosen
 // rows as text lines or as CSV.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which rows of the communication log the window shows: by direction, by order code, only
 // those with a mark, and those containing a search text. Port and status rows carry no bytes
 // and pass the direction and order filters.

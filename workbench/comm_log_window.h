@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // View → Communication log: the log live, one row per frame or event, with filters, a search,
 // pause, copy and save. It takes in new rows in batches, twice a second and only while it is
 // shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the communication log, oldest first, bounded by the time they span and by the
 // memory they hold; the oldest rows go first. Each row has a sequence number that stays its own
 // while the row is held, so readers (the window, the log file) can follow the ring by number.

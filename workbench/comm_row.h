@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One row of the communication log: bytes that went to or came from the sensor, bytes a flush
 // dropped, a port event, or a status text the tool showed. Rows keep the raw bytes and what is
 // needed to decode them; the text is made only when a row is shown or written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_row_text.h"
 
 #include "workbench/comm_decode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A row of the communication log as text: the cells the window shows, and whole lines for the
 // log file, the clipboard and saved files (plain text, or CSV with the raw bytes in hex).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rows of the communication log for a table view. It follows the ring in batches:
 // catchUp() takes in the rows appended since the last call and lets go of those the ring
 // dropped, so that a view updates once a batch, not once a row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // View → Compare parameter sets: one row per parameter, one column each for the panels, the
 // sensor's RAM and EEPROM and every parameter file seen or added; cells that differ from the
 // panels are highlighted and marked "≠". A file added here is only read for the comparison:

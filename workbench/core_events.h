@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core's notifications as Qt signals, so that every workbench feature can listen to what
 // the core does. Connections must stay direct: a listener learns while the core acts and must
 // not start operations or touch the panels' values from a slot.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Follows serial devices as they are plugged in and pulled out, also where no udev daemon runs:
 // a thread of its own looks about once a second, and only when the cheap fingerprint changed
 // does it ask the serial layer for the full list. Changes arrive on the GUI thread.

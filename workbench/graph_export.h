@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File → Save video signal… (CSV, with the video graph as PNG beside it), Save main graph…
 // (PNG) and copying either graph to the clipboard. The last video signal is kept as it was
 // read, from the core's notification.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes every live frame to a CSV file while on: the time (ISO 8601, local, with
 // milliseconds and offset), the nine words of the frame and the values the panel shows, in the
 // unit it shows them. Frames only fill a buffer; a timer writes it out twice a second, so a

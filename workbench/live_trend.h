@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend feature: every live frame goes into the trend's store and, while a recording
 // is on, into its file. View → Live trend (Ctrl+T) shows the chart; File → Record live frames…
 // turns the recording on and off; --record FILE starts one with the first live frame.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values of one live frame as the main panel shows them: the edges, the third value, the
 // teach value and the tolerance, in pixels and in micrometres, and the tolerance band around
 // the teach value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry: the command line first (help and version need no display), then the
 // tool itself with the workbench listening.
 #include "app/VidaREZezad11.h"

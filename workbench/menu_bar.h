@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's menu bar: File, View and Help. The workbench's features add their items
 // to the File and View menus.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adding a feature's item to a menu of the menu bar: above File's Quit, or at the end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: GNU-style options parsed with QCommandLineParser. Qt's own options
 // (-platform, -display, ...) are left for the application object.
 #pragma once

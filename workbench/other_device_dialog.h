@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asks for the path of a serial device the ring does not list, such as the simulated sensor's
 // pseudo-terminal or a link to it; a file chooser starts in /dev and shows device nodes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last parameter set seen in each place, from the core's notifications: the sensor's RAM
 // and EEPROM, and every parameter file loaded or saved. The sensor answers no write, so a set
 // sent to it stays "sent, unconfirmed" until a Get reads it back.

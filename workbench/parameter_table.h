@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sixteen words of the parameter set as the workbench describes them: a short name for
 // tables and tooltips, what the word does, its unit and the values the tool accepts for it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a serial device could not be opened, and what a technician does about it. The system
 // error of the failed open is only a hint (a lock refused by the serial layer reads as a
 // permission error): the device node, the processes that hold it open and the lock files

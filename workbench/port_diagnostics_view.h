@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // View -> Port diagnostics: every port with its device and what is behind it (and the adapter's
 // by-id name), the last open failure with its cause and remedy, and the last reconnect.
 #pragma once

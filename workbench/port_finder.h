@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port finder: the ring names the device behind every port and follows adapters as they
 // come and go, a path can be given by hand, a failed open is explained where a technician
 // looks (the status line's tool tip, View -> Port diagnostics, standard error), and the port

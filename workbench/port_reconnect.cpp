@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/port_reconnect.h"
 
 #include "ops/port_setup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens the port in use again when its adapter was pulled out and comes back. The adapter is
 // known by its serial number, else by its by-id name, else by the path it was opened under (a
 // link to the simulated sensor). It must have been seen gone after the failure, and nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel's port ring as the port finder shows it: every item names the device its port
 // opens and what is behind it, new devices are appended as numbered items, and a last item,
 // "Other device...", asks for a path by hand. That item is disabled, so that no choice and no

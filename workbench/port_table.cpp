@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/port_table.h"
 
 #include "runtime/serial_device.h"

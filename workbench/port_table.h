@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port numbers the ring offers and what each one stands for. Ports 1 to 10 are the runtime's
 // fixed table (or what RMOX_COM<n> names); devices beyond it, and devices given by hand, get the
 // next free numbers and keep them for the session. The runtime opens what rtComDevice says,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File → Service report…: a note for the report, Save PDF… and, where the system has a
 // printer, Print…. The report is gathered when it is saved or printed. Nothing here waits in
 // an event loop of its own: the dialog and the ones it opens return at once, so a running

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/report_document.h"
 
 #include "workbench/report_html.h"

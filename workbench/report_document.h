@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service report on paper: laid out on pages of the size the locale uses, with a footer
 // that numbers them and the video signal's picture embedded, for a PDF file or a printer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service report as a workbench feature: File → Service report… opens its dialog, and
 // --report FILE writes the report when the run ends, for unattended runs.
 #pragma once

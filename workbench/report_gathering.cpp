@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/report_gathering.h"
 
 #include "params/panel_binding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Gathering the service report from the workbench's features, the panels and the port in use.
 // Only reads: nothing is sent, no panel value or core variable changes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Asking for a file name to save to, without blocking: the operations wait in loops of their
 // own, and a dialog that ran its own event loop from inside one would hold that loop (and the
 // sensor traffic) until it closed. The folder of the last save is remembered across runs.

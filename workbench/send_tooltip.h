@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Send button's tooltip: its own text, then what a Send to the chosen target would
 // overwrite, so that the technician can look before pressing it. The press itself acts as
 // before.

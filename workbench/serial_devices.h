@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial devices the system offers now: what the serial layer lists (with what is behind
 // each one) and the stable /dev/serial/by-id names of adapters. Scanning reads sysfs and /dev
 // only and is safe off the GUI thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform layer's serial tap as Qt signals. The tap takes one listener only; this object
 // is that listener for the whole workbench and passes every event on to each feature that
 // connects. Created with the workbench, before any port opens, so start-up traffic is seen.

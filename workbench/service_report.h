@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service report's content: what the tool knew of the line, the sensor's parameter sets,
 // its video signal and live values, and the line's problems when the report was made, kept as
 // plain values. Gathering it is report_gathering's business, laying it out report_document's.

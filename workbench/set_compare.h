@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter sets compared: keeps the last set seen in each place, marks the panel fields that
 // hold edits no Send has carried yet, tells on the Send button what a Send would overwrite,
 // and offers View → Compare parameter sets. It only listens: to the core's notifications

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing parameter sets: which words differ, the summary of the panels against every known
 // place, and what a Send would overwrite.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend's strip chart: the first edge, the second edge, the third value and the teach
 // value against time, with the tolerance band. It draws at most a few points per pixel column
 // however many frames the span holds: each column gets the lowest and the highest value of the

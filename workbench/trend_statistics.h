@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics under the trend chart: for the visible span and for the whole recording,
 // count, minimum, maximum, mean, standard deviation and peak-to-peak of each value, and the
 // frames per second. Laid out in aligned columns to read, and tab-separated to paste.

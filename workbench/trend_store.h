@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every live frame since the trend began (or was cleared): the newest minutes at full
 // resolution, everything older as buckets of statistics over fixed stretches of time. When
 // the buckets grow too many, neighbours merge and the stretch doubles, so memory stays bounded

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/trend_window.h"
 
 #include "workbench/trend_chart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // View → Live trend: the strip chart of the live values with its controls (pause, the span to
 // follow, record, clear, copy), the cursors' readout and the statistics. It redraws a few
 // times a second, only while it is shown and only when there is something new. While frames

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Count, minimum, maximum, mean and spread of a run of values, kept in constant space and
 // mergeable, so that statistics over a span can be formed from the statistics of its parts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One video signal as the video graph shows it: the 256 samples, where the graph places each
 // of them and the threshold line, taken when the signal is read (the graph draws it right
 // after, with the CCD mode and window start in force at that moment).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service workbench: features beyond the tool's own panels, built over the core. It learns
 // what happens through the core's notifications and the platform layer's seams and never
 // changes the sensor traffic, the operations' steps and timing, or the status line's texts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graph control: draws a GraphModel with QPainter (curves, filled rectangles, cursors, axes
 // with ticks). Model changes call update(), so any number of them between two paints costs
 // one paint.

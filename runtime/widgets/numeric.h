@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numeric control: a spin box whose arrow steps and finished entries count as commits.
 // With readOnly set it serves as an indicator that still exposes its value to assistive
 // technology.

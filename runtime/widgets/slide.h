@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Slide control: a slider with a numeric field beside it showing (and editing) the value.
 //
 // Assistive technology reads and sets the value on the slider and the field, so the accessible

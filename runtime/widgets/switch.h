@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Binary switch: a check box that names its current state ("pixels" / "µm"), so the state
 // can be read at a glance and by assistive technology.
 #pragma once

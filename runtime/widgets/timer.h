@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timer control: an invisible control that ticks at a fixed interval while enabled,
 // whether or not its panel is shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor as a device that can be pulled out: rmox-sensor-sim runs as a child
 // process behind a fixed link path, as a USB adapter would appear under a fixed name.
 // pullOut() kills it with SIGKILL, so its pseudo-terminal vanishes at once, without the

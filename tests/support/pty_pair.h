@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pseudo-terminal pair in raw mode that stands in for a serial device: the code under test
 // opens the slave path as its port, the test plays the device on the master side.
 #pragma once

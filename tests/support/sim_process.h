@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the simulated sensor, rmox-sensor-sim, as a child process for end-to-end tests.
 //
 //   SimProcess sim({"--no-pacing", "--seed", "7"});

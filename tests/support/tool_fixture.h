@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Brings up the tool's panels in a test process the way start-up does, without opening a
 // serial port: the callbacks registered, both panels loaded from the panel file beside the
 // test executable, and the starting state of InitVars in place.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tool_probe.h"
 
 #include "app/VidaREZezad11.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small probes of the tool's state shared by the operation tests.
 #pragma once
 
