@@ -281,7 +281,7 @@ void drawAxes(QPainter &p, const Frame &frame, const Layout &layout, const QRect
 // Cursors: a line over the full plot height with a dark halo, so that it stands out over any
 // fill, a diamond at the cursor's height and a tag with the cursor's number beside it. Tags
 // that would overlap move down a row; diamonds go on top, as they mark the data.
-void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
+void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
                  const std::map<int, GraphPoint> &cursors, const QColor &firstColor,
                  const QColor &plotBackground) {
     struct Visible {
@@ -290,7 +290,6 @@ void drawCursors(QPainter &p, const Frame &frame, const Layout &layout,
         QColor color;
         std::optional<double> y;
     };
-    const QRect &plot = layout.plot;
     std::vector<Visible> visible;
     for (const auto &[number, position] : cursors) {
         const double fx = frame.xs.fraction(position.x);
@@ -427,56 +426,75 @@ QSize RtGraph::minimumSizeHint() const {
     return {160, 100};
 }
 
+// The key holds everything the background depends on; while it stays, the layout (which
+// measures every tick label) and the pixmap are reused.
+QString RtGraph::backgroundKey() const {
+    return QString("%1x%2@%3 %4 %5 %6 %7|%8|%9|%10 %11 %12 %13")
+        .arg(width())
+        .arg(height())
+        .arg(devicePixelRatioF())
+        .arg(model_.xAxis.min)
+        .arg(model_.xAxis.max)
+        .arg(model_.yAxis.min)
+        .arg(model_.yAxis.max)
+        .arg(xLabel_, yLabel_, font().toString())
+        .arg(palette().color(QPalette::Window).rgba())
+        .arg(palette().color(QPalette::WindowText).rgba())
+        .arg(plotBackground_.rgba());
+}
+
 void RtGraph::paintEvent(QPaintEvent *event) {
     ++paintCount_;
     QPainter p(this);
-    const QColor window = palette().color(QPalette::Window);
-    const Span xs{model_.xAxis.min, model_.xAxis.max};
-    const Span ys{model_.yAxis.min, model_.yAxis.max};
-    const auto layout =
-        layoutFor(rect(), QFontMetricsF(font()), xs, ys, !xLabel_.isEmpty(), !yLabel_.isEmpty());
-    if (!layout) {
-        p.fillRect(rect(), window);
-        p.fillRect(rect().adjusted(1, 1, -1, -1), plotBackground_);
-        return;
-    }
-    const Frame frame{xs, ys, QRectF(layout->plot)};
-    const QColor text = palette().color(QPalette::WindowText);
-    const QString key = QString("%1x%2@%3 %4 %5 %6 %7|%8|%9|%10 %11 %12 %13")
-                            .arg(width())
-                            .arg(height())
-                            .arg(devicePixelRatioF())
-                            .arg(xs.min)
-                            .arg(xs.max)
-                            .arg(ys.min)
-                            .arg(ys.max)
-                            .arg(xLabel_, yLabel_, font().toString())
-                            .arg(window.rgba())
-                            .arg(text.rgba())
-                            .arg(plotBackground_.rgba());
-    dataArea_ =
-        layout->plot.adjusted(-kDataAreaReach, -kDataAreaReach, kDataAreaReach, kDataAreaReach);
-    if (key != backgroundKey_ && !event->rect().contains(rect()))
-        update();
+    const QString key = backgroundKey();
     if (key != backgroundKey_) {
-        background_ = QPixmap(size() * devicePixelRatioF());
-        background_.setDevicePixelRatio(devicePixelRatioF());
-        QPainter bp(&background_);
-        bp.fillRect(rect(), window);
-        bp.setBackground(window);
-        bp.fillRect(layout->plot, plotBackground_);
-        drawGrid(bp, frame, *layout, blend(plotBackground_, Qt::white, 0.12));
-        bp.setFont(font());
-        drawAxes(bp, frame, *layout, rect(), xLabel_, yLabel_, text);
+        if (!renderBackground()) {
+            backgroundKey_.clear();
+            p.fillRect(rect(), palette().color(QPalette::Window));
+            p.fillRect(rect().adjusted(1, 1, -1, -1), plotBackground_);
+            return;
+        }
+        // A repaint of the data area found the background changed: the rest follows.
+        if (!event->rect().contains(rect()))
+            update();
         backgroundKey_ = key;
     }
+    const Frame frame{{model_.xAxis.min, model_.xAxis.max},
+                      {model_.yAxis.min, model_.yAxis.max},
+                      QRectF(plotArea_)};
     p.drawPixmap(0, 0, background_);
-    p.setClipRect(layout->plot);
+    p.setClipRect(plotArea_);
     for (const GraphPlot &plot : model_.plots) {
         if (plot.kind == GraphPlot::Rectangle)
             drawRectangle(p, frame, plot);
         else
             drawCurve(p, frame, plot);
     }
-    drawCursors(p, frame, *layout, model_.cursors, cursorColor_, plotBackground_);
+    drawCursors(p, frame, plotArea_, model_.cursors, cursorColor_, plotBackground_);
+}
+
+// Lays out the plot area and draws background, grid and axes into the pixmap; false when the
+// widget is too small for a plot area.
+bool RtGraph::renderBackground() {
+    const Span xs{model_.xAxis.min, model_.xAxis.max};
+    const Span ys{model_.yAxis.min, model_.yAxis.max};
+    const auto layout =
+        layoutFor(rect(), QFontMetricsF(font()), xs, ys, !xLabel_.isEmpty(), !yLabel_.isEmpty());
+    if (!layout)
+        return false;
+    const QColor window = palette().color(QPalette::Window);
+    const Frame frame{xs, ys, QRectF(layout->plot)};
+    plotArea_ = layout->plot;
+    dataArea_ =
+        layout->plot.adjusted(-kDataAreaReach, -kDataAreaReach, kDataAreaReach, kDataAreaReach);
+    background_ = QPixmap(size() * devicePixelRatioF());
+    background_.setDevicePixelRatio(devicePixelRatioF());
+    QPainter bp(&background_);
+    bp.fillRect(rect(), window);
+    bp.setBackground(window);
+    bp.fillRect(layout->plot, plotBackground_);
+    drawGrid(bp, frame, *layout, blend(plotBackground_, Qt::white, 0.12));
+    bp.setFont(font());
+    drawAxes(bp, frame, *layout, rect(), xLabel_, yLabel_, palette().color(QPalette::WindowText));
+    return true;
 }

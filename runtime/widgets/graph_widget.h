@@ -56,11 +56,15 @@ class RtGraph : public QWidget {
     void paintEvent(QPaintEvent *event) override;
 
   private:
+    QString backgroundKey() const;
+    bool renderBackground();
+
     GraphModel model_;
     // Background, grid and axes, drawn once for a size, ranges and looks: a live frame changes
     // only plots and cursors.
     QPixmap background_;
     QString backgroundKey_;
+    QRect plotArea_;
     // Where plots and cursors are drawn: what a model change repaints.
     QRect dataArea_;
     static constexpr int kDataAreaReach = 10;
