@@ -31,9 +31,9 @@
 
 namespace {
 
-// Two batches a second. Each batch repaints every visible row, and a table repainted more
-// often costs more of a core than Run may lose to the log.
-constexpr int kRefreshMs = 500;
+// One batch a second. During Run a batch repaints every visible row and lays out the text of
+// each new row that shows; twice a second cost Run more of a core than the log is worth.
+constexpr int kRefreshMs = 1000;
 const int kColumnWidths[kCommColumns] = {80, 95, 130, 75, 150, 45, 300, 0};
 
 template <typename W> W *named(W *widget, const QString &name) {
