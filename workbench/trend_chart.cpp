@@ -81,6 +81,9 @@ TrendChart::TrendChart(QWidget *parent) : QCustomPlot(parent) {
         cursorLabels_[i]->setPadding(QMargins(3, 2, 0, 0));
     }
     clearCursors();
+    // Nothing is drawn on the overlay: one paint buffer instead of two halves each replot's
+    // filling and blending.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     axisRect()->setRangeDrag(Qt::Horizontal);
     axisRect()->setRangeZoom(Qt::Horizontal);
