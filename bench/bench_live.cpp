@@ -17,12 +17,15 @@
 // Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
-// Usage: bench_live [--quick] [--hidden] [--workbench] [--windows] [--only PHASE]
+// Usage: bench_live [--quick] [--hidden] [--workbench] [--windows | --window NAME]
+//                   [--only PHASE] [--cpu-seconds S]
 //   --quick      shorter runs (10,000 unpaced exchanges instead of 100,000)
 //   --hidden     leaves the main panel hidden, which tells the cost of drawing from the rest
 //   --workbench  the workbench built over the tool, as the program has it
 //   --windows    the workbench with all its windows open, following and recording
+//   --window     the same with only the windows whose names hold NAME, e.g. "trend"
 //   --only       measures one figure: run, data, unpaced, cpu, store or watch
+//   --cpu-seconds  how long the CPU figure's Run goes on (10 s; longer evens out noise)
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
@@ -493,13 +496,15 @@ constexpr Phase kPhases[] = {
     {"cpu", measureCpu},      {"store", measureTrendStore}, {"watch", measureWatch},
 };
 
-// Every window of the View menu shown, as a technician may have them, and every frame recorded.
-bool openEveryWindowAndRecord(const Workbench &workbench, const QString &file) {
+// Every window of the View menu shown (or those whose names hold `only`), as a technician may
+// have them, and every frame recorded.
+bool openWindowsAndRecord(const Workbench &workbench, const QString &only, const QString &file) {
     const auto *bar = rtPanelWidget(panelHandle)->findChild<QMenuBar *>();
     for (QAction *menu : bar->actions())
         if (menu->menu() && menu->objectName() == "View")
             for (QAction *item : menu->menu()->actions())
-                item->trigger();
+                if (item->objectName().contains(only, Qt::CaseInsensitive))
+                    item->trigger();
     auto *trend = workbench.findChild<LiveTrend *>();
     QString error;
     if (!trend || !trend->recorder().start(file, &error)) {
@@ -524,6 +529,7 @@ struct Arguments {
     bool hidden = false;
     bool workbench = false;
     bool windows = false;
+    QString window; // part of the name of the one window to show; empty shows them all
     bool valid = true;
 };
 
@@ -538,8 +544,13 @@ Arguments parseArguments(int argc, char **argv) {
             args.workbench = true;
         else if (std::strcmp(argv[i], "--windows") == 0)
             args.workbench = args.windows = true;
-        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
+        else if (std::strcmp(argv[i], "--window") == 0 && i + 1 < argc) {
+            args.workbench = args.windows = true;
+            args.window = QString::fromLocal8Bit(argv[++i]);
+        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
+        else if (std::strcmp(argv[i], "--cpu-seconds") == 0 && i + 1 < argc)
+            args.settings.cpuRunSeconds = std::max(1.0, std::atof(argv[++i]));
         else
             args.valid = false;
     }
@@ -561,8 +572,10 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const Arguments args = parseArguments(argc, argv);
     if (!args.valid) {
-        std::fprintf(stderr, "usage: bench_live [--quick] [--hidden] [--workbench] [--windows] "
-                             "[--only run|data|unpaced|cpu|store|watch]\n");
+        std::fprintf(stderr,
+                     "usage: bench_live [--quick] [--hidden] [--workbench] "
+                     "[--windows | --window NAME] [--only run|data|unpaced|cpu|store|watch] "
+                     "[--cpu-seconds S]\n");
         return 2;
     }
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
@@ -574,7 +587,8 @@ int main(int argc, char **argv) {
     if (!args.hidden)
         DisplayPanel(panelHandle);
     const QTemporaryDir recordings;
-    if (args.windows && !openEveryWindowAndRecord(*workbench, recordings.filePath("live.csv")))
+    if (args.windows &&
+        !openWindowsAndRecord(*workbench, args.window, recordings.filePath("live.csv")))
         return 2;
     Rows rows;
     bool ok = true;
