@@ -23,6 +23,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -124,6 +126,28 @@ class ReportTest : public QObject {
     void cleanupTestCase() {
         StopToolPanels();
         workbench.reset();
+    }
+
+    // With every feature's items in place, Alt and a letter reach each item of a menu, and
+    // each item has a name for assistive technology.
+    void menuBarKeys() {
+        const auto *bar = rtPanelWidget(panelHandle)->findChild<QMenuBar *>();
+        QVERIFY(bar);
+        for (QAction *menu : bar->actions()) {
+            QVERIFY(menu->menu());
+            QMap<QChar, QString> taken;
+            for (QAction *item : menu->menu()->actions()) {
+                if (item->isSeparator())
+                    continue;
+                QVERIFY2(!item->objectName().isEmpty(), qPrintable(item->text()));
+                const int amp = item->text().indexOf('&');
+                QVERIFY2(amp >= 0, qPrintable(item->text()));
+                const QChar key = item->text().at(amp + 1).toLower();
+                QVERIFY2(!taken.contains(key),
+                         qPrintable(item->text() + " and " + taken.value(key) + " share a key"));
+                taken.insert(key, item->text());
+            }
+        }
     }
 
     void sessionReport() {

@@ -42,7 +42,7 @@ SetCompare::SetCompare(CoreEvents &core, MenuBar &menus)
     connect(&core, &CoreEvents::ending, &batch_, &QTimer::stop);
     watchControls();
 
-    QAction *action = menus.view()->addAction(QStringLiteral("&Compare parameter sets"));
+    QAction *action = menus.view()->addAction(QStringLiteral("Compare parameter &sets"));
     action->setObjectName(QStringLiteral("Compare parameter sets"));
     action->setStatusTip(action->objectName());
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
