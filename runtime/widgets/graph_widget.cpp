@@ -278,6 +278,20 @@ void drawAxes(QPainter &p, const Frame &frame, const Layout &layout, const QRect
     }
 }
 
+// A cursor's number, laid out once for its font: shaping (and measuring) the same digits again
+// on every live frame costs more than the rest of the cursor. QStaticText::prepare lays the text
+// out anew on each call, so it runs only when the font changed.
+const QStaticText &cursorLabel(int number, const QFont &font) {
+    static std::map<int, std::pair<QFont, QStaticText>> labels;
+    auto &[laidOutFor, label] = labels[number];
+    if (label.text().isEmpty() || laidOutFor != font) {
+        label = QStaticText(QString::number(number));
+        label.prepare(QTransform(), font);
+        laidOutFor = font;
+    }
+    return label;
+}
+
 // Cursors: a line over the full plot height with a dark halo, so that it stands out over any
 // fill, a diamond at the cursor's height and a tag with the cursor's number beside it. Tags
 // that would overlap move down a row; diamonds go on top, as they mark the data.
@@ -317,8 +331,9 @@ void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
     const QFontMetricsF fm(tagFont);
     std::vector<QRectF> tags;
     for (const Visible &c : visible) {
-        const QString text = QString::number(c.number);
-        const double width = fm.horizontalAdvance(text) + 8;
+        const QStaticText &label = cursorLabel(c.number, tagFont);
+        const QSizeF size = label.size();
+        const double width = size.width() + 8;
         const double height = fm.height() + 2;
         // Beside the diamond, on its right unless that runs out of the plot; at the top of the
         // line when the cursor's height is off the axis.
@@ -339,12 +354,6 @@ void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
         p.setBrush(c.color);
         p.drawRect(tag);
         p.setPen(Qt::black);
-        // Laid out once: shaping the same digits again on every live frame costs more than
-        // the rest of the cursor.
-        static std::map<int, QStaticText> labels;
-        QStaticText &label = labels.try_emplace(c.number, text).first->second;
-        label.prepare(p.transform(), tagFont);
-        const QSizeF size = label.size();
         p.drawStaticText(
             QPointF(tag.center().x() - size.width() / 2, tag.center().y() - size.height() / 2),
             label);
