@@ -45,7 +45,10 @@ int setNumber(QWidget *w, double v) {
     } else if (auto *b = qobject_cast<QAbstractButton *>(w); b && b->isCheckable()) {
         b->setChecked(v != 0);
     } else if (auto *e = qobject_cast<QLineEdit *>(w)) {
-        e->setText(QString::number(v));
+        // Live indicators get the same number on most frames: setting it again would lay the
+        // text out anew and drop a selection someone is copying from.
+        if (const QString text = QString::number(v); e->text() != text)
+            e->setText(text);
     } else if (auto *l = qobject_cast<QLabel *>(w)) {
         l->setText(QString::number(v));
     } else {
