@@ -18,12 +18,9 @@
 
 namespace {
 
-// Twice a second: a redraw of the chart costs about a millisecond of a core, and the trend is
-// read over minutes while the main graph shows every frame.
-constexpr int kRefreshMs = 500;
-// Laying out the statistics' text costs more than redrawing the chart: while the chart follows
-// the frames they are renewed once a second.
-constexpr int kStatisticsMs = 1000;
+// Once a second, as a chart recorder: a redraw of the chart with its statistics costs one to two
+// milliseconds, and the trend is read over minutes while the main graph shows every frame.
+constexpr int kRefreshMs = 1000;
 constexpr Millis kMinuteMs = 60 * 1000;
 constexpr Millis kLeastSpanMs = 1000;
 const QString kReadoutHint =
@@ -76,7 +73,9 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     resize(960, 700);
     chart_->setMinimumHeight(300);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    for (QLabel *label : {readout_, statistics_, recording_})
+    // The statistics are renewed every second and copied with their own button: as selectable
+    // text each renewal would lay out a whole text document.
+    for (QLabel *label : {readout_, recording_})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     statistics_->setFont(fixed);
     statistics_->setTextFormat(Qt::PlainText);
@@ -174,7 +173,7 @@ void TrendWindow::clearTrend() {
     store_.clear();
     chart_->clearCursors();
     setPaused(false);
-    drawn_ = statisticsShown_ = {};
+    drawn_ = {};
     chart_->draw(store_, 0, 0, unit_);
     chart_->replot(QCustomPlot::rpQueuedReplot);
     updateReadout();
@@ -218,17 +217,12 @@ void TrendWindow::refresh() {
     const Drawn now{paused_ ? pausedRevision_ : store_.revision(), chart_->spanFrom(),
                     chart_->spanTo(), unit};
     const Millis to = std::min(now.to, newest);
-    if (now == drawn_) {
-        if (statisticsShown_ != now) // the frames stopped before the statistics were renewed
-            updateStatistics(now, to);
+    if (now == drawn_)
         return;
-    }
     const bool unitChanged = unit != unit_;
     unit_ = unit;
     chart_->draw(store_, now.from, to, unit);
-    if (!following_ || paused_ || unitChanged || !statisticsAge_.isValid() ||
-        statisticsAge_.hasExpired(kStatisticsMs))
-        updateStatistics(now, to);
+    updateStatistics(now, to);
     if (unitChanged)
         updateReadout();
     chart_->replot(QCustomPlot::rpImmediateRefresh);
@@ -236,8 +230,6 @@ void TrendWindow::refresh() {
 }
 
 void TrendWindow::updateStatistics(const Drawn &shown, Millis to) {
-    statisticsAge_.start();
-    statisticsShown_ = shown;
     statistics_->setText(AlignedStatistics(
         {{QStringLiteral("Visible span"), store_.over(shown.from, to, shown.unit)},
          {QStringLiteral("Whole recording"), store_.whole(shown.unit)}},

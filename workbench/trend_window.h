@@ -8,7 +8,6 @@
 
 #include "workbench/trend_store.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
@@ -66,14 +65,12 @@ class TrendWindow : public QWidget {
     QButtonGroup *spans_;
     QToolButton *pause_;
     QTimer timer_;
-    QElapsedTimer statisticsAge_;
     Span span_ = Span::LastMinute;
     bool following_ = true;
     bool paused_ = false;
     Millis pausedAtMs_ = 0;
     std::int64_t pausedRevision_ = 0;
     Drawn drawn_;
-    Drawn statisticsShown_;
     std::int64_t tickRevision_ = -1;
     bool due_ = false; // a redraw waits for the next frame
     Unit unit_ = Unit::Pixels;
