@@ -6,6 +6,7 @@
 #include "workbench/comm_log.h"
 #include "workbench/comm_log_file.h"
 #include "workbench/comm_row_text.h"
+#include "workbench/save_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
@@ -44,17 +44,9 @@ template <typename W> W *named(W *widget, const QString &name) {
 
 QString defaultSavePath() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
     return QDir(folder.isEmpty() ? QDir::homePath() : folder)
-        .filePath(QStringLiteral("communication-log-%1.txt").arg(stamp));
-}
-
-void showProblem(QWidget *parent, const QString &text) {
-    auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Communication log"), text,
-                                QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+        .filePath(TimedFileName(QStringLiteral("communication-log"), QDateTime::currentDateTime(),
+                                QStringLiteral("txt")));
 }
 
 } // namespace
@@ -264,7 +256,8 @@ void CommLogWindow::save(const QList<qint64> &seqs) {
     connect(dialog, &QFileDialog::fileSelected, this, [this, seqs](const QString &path) {
         QString error;
         if (!SaveCommRows(log_, seqs, path, &error))
-            showProblem(this, QStringLiteral("%1 could not be written: %2").arg(path, error));
+            ShowProblem(this, QStringLiteral("Communication log"),
+                        QStringLiteral("%1 could not be written: %2").arg(path, error));
     });
     dialog->open();
 }
