@@ -40,6 +40,15 @@ CommRow rowOf(RowKind kind, const SerialTapEvent &e) {
     return row;
 }
 
+// A port that could not be opened or failed while open: the system's error, marked.
+CommRow failureRow(RowKind kind, const SerialTapEvent &e, const QString &text) {
+    CommRow row = rowOf(kind, e);
+    row.text = text;
+    row.systemError = e.systemError;
+    row.marks = MarkFailure;
+    return row;
+}
+
 } // namespace
 
 CommLog::CommLog(RingBounds bounds, QObject *parent)
@@ -60,14 +69,11 @@ void CommLog::take(const SerialTapEvent &e) {
         ring_.append(std::move(row));
         break;
     }
-    case SerialTapEvent::OpenFailed: {
-        CommRow row = rowOf(RowKind::OpenFailed, e);
-        row.text = e.device.isEmpty() ? e.errorText : e.device + QStringLiteral(": ") + e.errorText;
-        row.systemError = e.systemError;
-        row.marks = MarkFailure;
-        ring_.append(std::move(row));
+    case SerialTapEvent::OpenFailed:
+        ring_.append(failureRow(
+            RowKind::OpenFailed, e,
+            e.device.isEmpty() ? e.errorText : e.device + QStringLiteral(": ") + e.errorText));
         break;
-    }
     case SerialTapEvent::Closed:
         closed(line, e);
         break;
@@ -83,14 +89,9 @@ void CommLog::take(const SerialTapEvent &e) {
     case SerialTapEvent::Flushed:
         flushed(line, e);
         break;
-    case SerialTapEvent::Failed: {
-        CommRow row = rowOf(RowKind::Failed, e);
-        row.text = e.errorText;
-        row.systemError = e.systemError;
-        row.marks = MarkFailure;
-        ring_.append(std::move(row));
+    case SerialTapEvent::Failed:
+        ring_.append(failureRow(RowKind::Failed, e, e.errorText));
         break;
-    }
     }
 }
 
