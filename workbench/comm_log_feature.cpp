@@ -7,6 +7,7 @@
 #include "workbench/comm_log_window.h"
 #include "workbench/core_events.h"
 #include "workbench/menu_bar.h"
+#include "workbench/menu_items.h"
 #include "workbench/serial_events.h"
 
 #include <QAction>
@@ -25,10 +26,9 @@ CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &
                 window_->setFileText(fileText());
         });
     }
-    QAction *show = menus.view()->addAction(QStringLiteral("&Communication log"));
-    show->setObjectName(QStringLiteral("Communication log"));
-    show->setStatusTip(QStringLiteral("Communication log"));
-    show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    QAction *show =
+        AddMenuItem(menus.view(), QStringLiteral("&Communication log"),
+                    QStringLiteral("Communication log"), QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(show, &QAction::triggered, this, &CommLogFeature::showWindow);
 }
 

@@ -4,6 +4,7 @@
 #include "runtime/runtime_qt.h"
 #include "state/globals.h"
 #include "workbench/about_dialog.h"
+#include "workbench/menu_items.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -21,15 +22,6 @@ QMenu *addMenu(QMenuBar *bar, const QString &title, const QString &accessibleNam
     return menu;
 }
 
-QAction *addItem(QMenu *menu, const QString &text, const QString &accessibleName,
-                 const QKeySequence &shortcut = {}) {
-    QAction *action = menu->addAction(text);
-    action->setObjectName(accessibleName);
-    action->setShortcut(shortcut);
-    action->setStatusTip(accessibleName);
-    return action;
-}
-
 } // namespace
 
 MenuBar::MenuBar() {
@@ -44,12 +36,12 @@ MenuBar::MenuBar() {
 
     // Quitting asks the main panel to close, as the window's close button does.
     QAction *quit =
-        addItem(file_, QStringLiteral("&Quit"), QStringLiteral("Quit"), QKeySequence::Quit);
+        AddMenuItem(file_, QStringLiteral("&Quit"), QStringLiteral("Quit"), QKeySequence::Quit);
     QObject::connect(quit, &QAction::triggered, main, [main] { main->close(); });
 
-    QAction *readme = addItem(help_, QStringLiteral("&README"), QStringLiteral("README"));
+    QAction *readme = AddMenuItem(help_, QStringLiteral("&README"), QStringLiteral("README"));
     QObject::connect(readme, &QAction::triggered, main,
                      [] { QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())); });
-    QAction *about = addItem(help_, QStringLiteral("&About"), QStringLiteral("About"));
+    QAction *about = AddMenuItem(help_, QStringLiteral("&About"), QStringLiteral("About"));
     QObject::connect(about, &QAction::triggered, main, [main] { ShowAboutDialog(main); });
 }

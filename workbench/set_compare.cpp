@@ -7,6 +7,7 @@
 #include "state/panel_controls.h"
 #include "workbench/compare_window.h"
 #include "workbench/menu_bar.h"
+#include "workbench/menu_items.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -42,10 +43,9 @@ SetCompare::SetCompare(CoreEvents &core, MenuBar &menus)
     connect(&core, &CoreEvents::ending, &batch_, &QTimer::stop);
     watchControls();
 
-    QAction *action = menus.view()->addAction(QStringLiteral("Compare parameter &sets"));
-    action->setObjectName(QStringLiteral("Compare parameter sets"));
-    action->setStatusTip(action->objectName());
-    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    QAction *action =
+        AddMenuItem(menus.view(), QStringLiteral("Compare parameter &sets"),
+                    QStringLiteral("Compare parameter sets"), QKeySequence(Qt::CTRL | Qt::Key_K));
     action->setShortcutContext(Qt::ApplicationShortcut);
     connect(action, &QAction::triggered, this, &SetCompare::showWindow);
     refresh();
