@@ -10,11 +10,13 @@ namespace {
 
 constexpr int kMaxReplyDelayMs = 10000;
 constexpr int kMaxTrailingBytes = 1024;
+constexpr int kMaxChunkBytes = 64;
+constexpr int kMaxUsbTickMs = 255; // the longest latency timer of such adapters
 
-template <typename T> bool parseNumber(std::string_view text, T max, T &value) {
+template <typename T> bool parseNumber(std::string_view text, T min, T max, T &value) {
     const char *end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && ptr == end && value <= max;
+    return !text.empty() && ec == std::errc() && ptr == end && value >= min && value <= max;
 }
 
 } // namespace
@@ -22,6 +24,7 @@ template <typename T> bool parseNumber(std::string_view text, T max, T &value) {
 ParsedOptions parseOptions(std::span<const std::string_view> args) {
     ParsedOptions parsed;
     Options &o = parsed.options;
+    bool shapesLine = false; // --chunk or --usb given
     for (std::size_t i = 0; i < args.size() && parsed.error.empty(); ++i) {
         std::string_view name = args[i];
         std::optional<std::string_view> inlineValue;
@@ -40,10 +43,11 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             parsed.error = "option " + std::string(name) + " needs a value";
             return std::nullopt;
         };
-        auto number = [&]<typename T>(T max, T &target) {
-            if (const auto v = value(); v && !parseNumber(*v, max, target)) {
+        auto number = [&]<typename T>(T max, T &target, T min = T{}) {
+            if (const auto v = value(); v && !parseNumber(*v, min, max, target)) {
                 parsed.error = "option " + std::string(name) + ": \"" + std::string(*v) +
-                               "\" is not a number from 0 to " + std::to_string(max);
+                               "\" is not a number from " + std::to_string(min) + " to " +
+                               std::to_string(max);
             }
         };
         auto flag = [&](bool &target) {
@@ -69,6 +73,12 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             int ms = 0;
             number(kMaxReplyDelayMs, ms);
             o.replyDelayMs = ms;
+        } else if (name == "--chunk") {
+            number(kMaxChunkBytes, o.delivery.chunkBytes, 1);
+            shapesLine = true;
+        } else if (name == "--usb") {
+            number(kMaxUsbTickMs, o.delivery.usbTickMs, 1);
+            shapesLine = true;
         } else if (name == "--no-pacing") {
             bool on = false;
             flag(on);
@@ -95,6 +105,9 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             parsed.error = "unknown option " + std::string(args[i]);
         }
     }
+    if (parsed.error.empty() && shapesLine && !o.pacing) {
+        parsed.error = "options --chunk and --usb shape the paced line, not --no-pacing";
+    }
     return parsed;
 }
 
@@ -112,6 +125,10 @@ std::string usageText(std::string_view program) {
            "  --seed N            seed of the scene and the noise (default 1)\n"
            "  --reply-delay MS    processing time before each reply, 0-10000 ms\n"
            "                      (default 2, or 0 with --no-pacing)\n"
+           "  --chunk N           hand each reply over N bytes at a time as they cross the\n"
+           "                      line, like a UART's FIFO, 1-64 (default 8)\n"
+           "  --usb MS            hand replies over like a USB adapter: one packet of up to\n"
+           "                      62 bytes per tick of MS ms (1, or its latency timer), 1-255\n"
            "  --no-pacing         no 19200-baud line timing: answer at once, in one piece\n"
            "  --verbose           log every request on standard error\n"
            "\n"

@@ -2,6 +2,8 @@
 // Command-line options of the simulated sensor, also used to configure it in-process.
 #pragma once
 
+#include "sim/delivery.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -16,6 +18,7 @@ struct Options {
     std::uint64_t seed = 1;
     bool pacing = true;              // model the 19200-baud line in both directions
     std::optional<int> replyDelayMs; // unset: 2 ms with pacing, none without
+    Delivery delivery;               // how replies reach the host on the paced line
     bool verbose = false;            // log every request on standard error
 
     // Faults

@@ -23,9 +23,11 @@ constexpr auto kSeparateGap = std::chrono::milliseconds(1);
 
 } // namespace
 
-PtyLine::PtyLine(bool pacing)
-    : pacing_(pacing), byteTime_(std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(1.0 / kLineBytesPerSecond))) {
+PtyLine::PtyLine(bool pacing, Delivery delivery)
+    : pacing_(pacing), delivery_(delivery),
+      byteTime_(std::chrono::duration_cast<Clock::duration>(
+          std::chrono::duration<double>(1.0 / kLineBytesPerSecond))),
+      opened_(Clock::now()) {
     std::array<char, 256> name{};
     termios raw{};
     cfmakeraw(&raw);
@@ -88,7 +90,11 @@ void PtyLine::send(std::span<const std::uint8_t> bytes, Clock::time_point earlie
     }
     outboundFree_ = t;
     if (pacing_ && !separately) {
-        handOverInChunks(first);
+        if (delivery_.usbTickMs > 0) {
+            handOverInPackets(first);
+        } else {
+            handOverInChunks(first);
+        }
     }
 }
 
@@ -96,11 +102,33 @@ void PtyLine::send(std::span<const std::uint8_t> bytes, Clock::time_point earlie
 // chunk is written when the chunk's last byte has crossed the line. The last byte of a reply
 // keeps its own time, so the line's throughput is unchanged.
 void PtyLine::handOverInChunks(std::size_t first) {
-    for (std::size_t start = first; start < queue_.size(); start += kHostChunk) {
-        const std::size_t last = std::min(start + kHostChunk, queue_.size()) - 1;
+    const auto chunk = static_cast<std::size_t>(std::max(delivery_.chunkBytes, 1));
+    for (std::size_t start = first; start < queue_.size(); start += chunk) {
+        const std::size_t last = std::min(start + chunk, queue_.size()) - 1;
         for (std::size_t i = start; i < last; ++i) {
             queue_[i].due = queue_[last].due;
         }
+    }
+}
+
+// A USB adapter sends what it has received on its own ticks, at most one packet a tick: each
+// byte leaves at the first tick after it has crossed the line that still has room for it.
+void PtyLine::handOverInPackets(std::size_t first) {
+    const auto tick =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(delivery_.usbTickMs));
+    for (std::size_t i = first; i < queue_.size(); ++i) {
+        const auto sinceOpen = queue_[i].due - opened_;
+        Clock::time_point at =
+            std::max(opened_ + (sinceOpen + tick - Clock::duration(1)) / tick * tick, lastPacket_);
+        if (at == lastPacket_ && lastPacketBytes_ >= kUsbPacketBytes) {
+            at += tick;
+        }
+        if (at != lastPacket_) {
+            lastPacket_ = at;
+            lastPacketBytes_ = 0;
+        }
+        ++lastPacketBytes_;
+        queue_[i].due = at;
     }
 }
 

@@ -2,9 +2,12 @@
 // The sensor's end of the serial line: a pseudo-terminal in raw mode that models the timing
 // of a 19200-baud line. Each received byte is given the time it would have finished arriving
 // on such a line; bytes to send are queued with the time they may leave, one byte time apart,
-// and handed over in chunks of up to eight as a receiving UART would.
+// and handed to the host as the receiving hardware would: in chunks as a UART's FIFO raises
+// them, or in packets on the ticks of a USB adapter.
 // Without pacing, bytes arrive when read and leave as soon as they are queued.
 #pragma once
+
+#include "sim/delivery.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +31,7 @@ class PtyLine {
     };
 
     // Opens the pseudo-terminal; throws std::runtime_error when that fails.
-    explicit PtyLine(bool pacing);
+    PtyLine(bool pacing, Delivery delivery);
     ~PtyLine();
     PtyLine(const PtyLine &) = delete;
     PtyLine &operator=(const PtyLine &) = delete;
@@ -53,9 +56,8 @@ class PtyLine {
     bool idle() const { return queue_.empty(); }
 
   private:
-    // Bytes a receiving UART hands to the host at a time.
-    static constexpr std::size_t kHostChunk = 8;
     void handOverInChunks(std::size_t first);
+    void handOverInPackets(std::size_t first);
 
     struct Outgoing {
         std::uint8_t byte;
@@ -64,7 +66,11 @@ class PtyLine {
     };
 
     bool pacing_;
+    Delivery delivery_;
     Clock::duration byteTime_;
+    Clock::time_point opened_;       // the adapter's ticks count from here
+    Clock::time_point lastPacket_{}; // when the last packet leaves the adapter
+    int lastPacketBytes_ = 0;
     int master_ = -1;
     int slave_ = -1; // kept open so that the master never sees a hang-up
     std::string devicePath_;

@@ -25,7 +25,7 @@ double lineSeconds(std::size_t bytes) {
 } // namespace
 
 Sensor::Sensor(const Options &options)
-    : options_(options), line_(options.pacing), parameters_(options.eepromFile),
+    : options_(options), line_(options.pacing, options.delivery), parameters_(options.eepromFile),
       scene_(options.seed), protocol_(options_, parameters_, scene_),
       faults_(options.seed ^ 0xFA017ull), started_(Clock::now()) {
     int fds[2];

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated sensor used in-process, as benchmarks use it: run on a thread, stopped on
-// request, with counters of what it received and sent.
+// request, with counters of what it received and sent; and the pieces in which its paced line
+// hands replies to the host.
 
 #include "sim/sensor.h"
 
@@ -16,6 +17,8 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -62,6 +65,8 @@ class TestSimSensor : public QObject {
   private slots:
     void countsWhatItServes();
     void refusesABrokenEepromFile();
+    void pacedLineHandsOverInPieces_data();
+    void pacedLineHandsOverInPieces();
 };
 
 void TestSimSensor::countsWhatItServes() {
@@ -110,6 +115,59 @@ void TestSimSensor::refusesABrokenEepromFile() {
     sim::Options options;
     options.eepromFile = file;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, sim::Sensor{options});
+}
+
+void TestSimSensor::pacedLineHandsOverInPieces_data() {
+    QTest::addColumn<int>("chunk");
+    QTest::addColumn<int>("usbMs");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("minPieces");
+    QTest::newRow("UART, 8-byte chunks, a frame") << 8 << 0 << 36 << 5;
+    QTest::newRow("UART, 4-byte chunks, a video block") << 4 << 0 << 128 << 32;
+    QTest::newRow("USB, 1 ms ticks, a frame") << 8 << 1 << 36 << 18;
+    QTest::newRow("USB, 16 ms ticks, a frame") << 8 << 16 << 36 << 2;
+    QTest::newRow("USB, 255 ms ticks, packets full") << 8 << 255 << 300 << 5;
+}
+
+// Writes the pieces as they fall due, without waiting for them: what matters is when each is
+// due and how many bytes it holds.
+void TestSimSensor::pacedLineHandsOverInPieces() {
+    using Clock = sim::PtyLine::Clock;
+    QFETCH(int, chunk);
+    QFETCH(int, usbMs);
+    QFETCH(int, bytes);
+    QFETCH(int, minPieces);
+    sim::PtyLine line(true, {chunk, usbMs});
+    const Clock::time_point sent = Clock::now();
+    line.send(std::vector<std::uint8_t>(std::size_t(bytes), 0x5A), sent, false);
+    std::vector<std::pair<std::size_t, Clock::time_point>> pieces;
+    while (!line.idle() && pieces.size() < std::size_t(bytes)) {
+        const Clock::time_point due = line.nextDue();
+        pieces.emplace_back(line.writeDue(due), due);
+    }
+
+    QVERIFY2(int(pieces.size()) >= minPieces, qPrintable(QString::number(pieces.size())));
+    const auto largest = std::size_t(usbMs > 0 ? sim::kUsbPacketBytes : chunk);
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        total += pieces[i].first;
+        QVERIFY(pieces[i].first > 0 && pieces[i].first <= largest);
+        if (usbMs == 0 && i + 1 < pieces.size())
+            QCOMPARE(pieces[i].first, std::size_t(chunk));
+        if (usbMs > 0 && i > 0)
+            QCOMPARE((pieces[i].second - pieces[0].second) % std::chrono::milliseconds(usbMs),
+                     Clock::duration::zero());
+    }
+    QCOMPARE(total, std::size_t(bytes));
+    // No byte leaves before it has crossed the line, and the last one no later than the ticks
+    // that the packets need after it has.
+    const auto onLine = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(bytes / sim::kLineBytesPerSecond));
+    const int packets = (bytes + sim::kUsbPacketBytes - 1) / sim::kUsbPacketBytes;
+    const auto last = pieces.back().second - sent;
+    const auto slack = std::chrono::microseconds(1);
+    QVERIFY(last >= onLine - slack);
+    QVERIFY(last <= onLine + std::chrono::milliseconds(usbMs) * packets + slack);
 }
 
 QTEST_GUILESS_MAIN(TestSimSensor)
