@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Live operation against the simulated sensor, measured from outside the operations:
 //   - Run's exchanges and Data's sweeps per second on a paced 19200-baud line, as a share of
-//     what the line can carry (the sensor answers without delay), beside the rate of a plain
-//     client on the same line: the ceiling that the simulator and the operating system allow;
+//     what the line can carry (the sensor answers without delay) and of the rate of a plain
+//     client on the same line, the ceiling that the simulator and the operating system allow;
+//     for each way the replies may reach the tool (in UART chunks of 8 or 4 bytes, in USB
+//     packets on 1 ms or 16 ms ticks), with the tool's CPU during both;
 //   - Run's exchanges per second with an unpaced sensor: the tool's own cost per exchange;
 //   - the tool's CPU time as a share of wall time during a paced Run, with the sensor in a
 //     process of its own so that only the tool is counted;
@@ -14,21 +16,24 @@
 // view, port diagnostics, communication log following) and every live frame is recorded to a
 // file. With the workbench, memory growth is counted from exchange 100,000, once the log is
 // full, to 300,000.
-// Exchanges are counted by the sensor; Stop is clicked from a timer inside the running loop.
+// Exchanges are counted by the sensor and watched from a thread of their own, so that the
+// watching never wakes the tool's waits; Stop is clicked from a timer inside the running loop.
 // Targets are reported, not asserted: the exit code is 0 unless the set-up fails.
 //
 // Usage: bench_live [--quick] [--hidden] [--workbench] [--windows | --window NAME]
-//                   [--only PHASE] [--cpu-seconds S]
+//                   [--only PHASE] [--delivery NAME] [--cpu-seconds S]
 //   --quick      shorter runs (10,000 unpaced exchanges instead of 100,000)
 //   --hidden     leaves the main panel hidden, which tells the cost of drawing from the rest
 //   --workbench  the workbench built over the tool, as the program has it
 //   --windows    the workbench with all its windows open, following and recording
 //   --window     the same with only the windows whose names hold NAME, e.g. "trend"
 //   --only       measures one figure: run, data, unpaced, cpu, store or watch
+//   --delivery   Run and Data in one way of delivery only: uart8, uart4, usb1 or usb16
 //   --cpu-seconds  how long the CPU figure's Run goes on (10 s; longer evens out noise)
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
+#include "link/order_codes.h"
 #include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/video_capture.h"
@@ -54,7 +59,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -79,8 +86,7 @@ constexpr int kSweepBytes =
 constexpr double kLineExchangesPerSecond = sim::kLineBytesPerSecond / kExchangeBytes;
 constexpr double kLineSweepsPerSecond = sim::kLineBytesPerSecond / kSweepBytes;
 
-constexpr double kRunShareTarget = 0.99;
-constexpr double kDataShareTarget = 0.98;
+constexpr double kClientShareTarget = 0.993; // of the plain client, for Run and for Data
 constexpr double kUnpacedTarget = 3000;
 constexpr double kCpuShareTarget = 0.03;
 constexpr long kRssGrowthLimitKiB = 64;
@@ -91,6 +97,20 @@ constexpr std::uint64_t kWarmUpSweeps = 1;
 constexpr int kPollMs = 2;
 constexpr int kReferenceTimeoutMs = 2000;
 
+// The ways a reply may reach the tool, as the simulator hands them over.
+struct DeliveryMode {
+    const char *name;
+    const char *label;
+    sim::Delivery delivery;
+};
+
+constexpr DeliveryMode kDeliveries[] = {
+    {"uart8", "8-byte chunks", {8, 0}},
+    {"uart4", "4-byte chunks", {4, 0}},
+    {"usb1", "USB, 1 ms ticks", {8, 1}},
+    {"usb16", "USB, 16 ms ticks", {8, 16}},
+};
+
 struct Settings {
     double pacedRunSeconds;
     double dataSeconds;
@@ -100,15 +120,20 @@ struct Settings {
     double cpuRunSeconds;
 };
 
-// A full run takes about two and a half minutes; the reference client runs as long as Run.
+// A full run takes about four and a half minutes; the plain clients run as long as the tool.
 constexpr Settings kFull{10, 12, 1000, 100000, 100, 10};
 constexpr Settings kQuick{4, 5, 1000, 10000, 20, 4};
 
-double cpuSeconds() {
+double cpuSeconds(int who = RUSAGE_SELF) {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
+    getrusage(who, &usage);
     auto seconds = [](timeval t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// CPU of the calling thread alone: the tool's, without the sensor's thread or a watcher's.
+double threadCpuSeconds() {
+    return cpuSeconds(RUSAGE_THREAD);
 }
 
 // VmRSS of this process in KiB, read without allocating; -1 when it cannot be read.
@@ -185,7 +210,8 @@ class ThreadSensor {
 
 // Polls a counter from the tool's own event processing while an operation runs and reports
 // every change with the count and the seconds since the watch began; the moment of a change
-// is known to within the polling interval.
+// is known to within the polling interval. Its timer wakes the tool's waits, so it serves
+// only where the tool hardly waits (the unpaced Run).
 class CounterWatch {
   public:
     CounterWatch(std::function<std::uint64_t()> counter,
@@ -235,23 +261,72 @@ struct RateSpan {
     }
 };
 
-// Runs an operation until `seconds` have passed since its first counted unit after the
-// warm-up, and returns the rate of the counted units.
-RateSpan measureRate(const std::function<std::uint64_t()> &counter, std::uint64_t warmUp,
-                     double seconds, const std::function<void()> &operation) {
-    RateSpan span;
-    bool stopped = false;
-    CounterWatch watch(counter, [&](std::uint64_t count, double at) {
-        if (count < warmUp || stopped)
+// Polls a counter on a thread of its own and notes the moment of every change from `warmUp`
+// on, to within the polling interval, until stopped.
+class ThreadWatch {
+  public:
+    ThreadWatch(std::function<std::uint64_t()> counter, std::uint64_t warmUp)
+        : counter_(std::move(counter)) {
+        const std::uint64_t base = counter_();
+        const auto start = Clock::now();
+        thread_ = std::thread([this, base, start, warmUp] {
+            std::uint64_t last = 0;
+            while (!stop_.load()) {
+                const std::uint64_t count = counter_() - base;
+                if (count != last && count >= warmUp)
+                    span_.note(count, std::chrono::duration<double>(Clock::now() - start).count());
+                last = count;
+                std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+            }
+        });
+    }
+    ~ThreadWatch() { stop(); }
+    ThreadWatch(const ThreadWatch &) = delete;
+    ThreadWatch &operator=(const ThreadWatch &) = delete;
+
+    // Ends the watch; the span is complete from then on.
+    const RateSpan &stop() {
+        stop_.store(true);
+        if (thread_.joinable())
+            thread_.join();
+        return span_;
+    }
+
+  private:
+    std::function<std::uint64_t()> counter_;
+    RateSpan span_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// Units, seconds and CPU summed over several spans of measuring.
+struct Tally {
+    double units = 0, seconds = 0;
+    double cpu = 0, wall = 0; // the tool's thread alone
+
+    void add(const RateSpan &span) {
+        if (!span.started)
             return;
-        span.note(count, at);
-        if (at - span.firstSeconds >= seconds) {
-            stopped = true;
-            clickStop();
-        }
-    });
+        units += double(span.lastCount - span.firstCount);
+        seconds += span.lastSeconds - span.firstSeconds;
+    }
+    double perSecond() const { return seconds > 0 ? units / seconds : 0; }
+    double cpuShare() const { return wall > 0 ? cpu / wall : 0; }
+};
+
+// Runs an operation for its warm-up and `seconds` more, then clicks Stop from a timer inside
+// its loop, and adds the counted units after the warm-up and the tool's CPU to the tally.
+void measureRate(const std::function<std::uint64_t()> &counter, std::uint64_t warmUp,
+                 double seconds, double warmUpSeconds, const std::function<void()> &operation,
+                 Tally &tally) {
+    ThreadWatch watch(counter, warmUp);
+    QTimer::singleShot(int((warmUpSeconds + seconds) * 1000), clickStop);
+    const auto start = Clock::now();
+    const double cpuStart = threadCpuSeconds();
     operation();
-    return span;
+    tally.cpu += threadCpuSeconds() - cpuStart;
+    tally.wall += std::chrono::duration<double>(Clock::now() - start).count();
+    tally.add(watch.stop());
 }
 
 void run() {
@@ -278,29 +353,39 @@ std::string verdict(bool met) {
     return met ? "met" : "NOT met";
 }
 
-Row lineShareRow(const char *figure, double perSecond, double linePerSecond, double target) {
-    const double share = perSecond / linePerSecond;
-    return {figure, format("%.3f/s = %.1f %% of line", perSecond, 100 * share),
-            format(">= %.0f %% (%.3f/s)", 100 * target, target * linePerSecond),
-            verdict(share >= target)};
+// The plain client's rate, the tool's, and how they compare with the line and each other.
+Rows compareRows(const char *what, const DeliveryMode &mode, double client, const Tally &tool,
+                 double linePerSecond) {
+    const double share = tool.perSecond() / client;
+    return {{format("%s, plain client, %s", what, mode.label),
+             format("%.3f/s = %.1f %% of line", client, 100 * client / linePerSecond), "-", "-"},
+            {format("%s, the tool, %s", what, mode.label),
+             format("%.3f/s = %.1f %% of line, %.2f %% of client", tool.perSecond(),
+                    100 * tool.perSecond() / linePerSecond, 100 * share),
+             format(">= %.1f %% of client", 100 * kClientShareTarget),
+             verdict(share >= kClientShareTarget)},
+            {format("%s, CPU of the tool, %s", what, mode.label),
+             format("%.2f %% of a core", 100 * tool.cpuShare()), "-", "-"}};
 }
 
 // A sensor on a paced line that answers without delay.
-sim::Options pacedOptions() {
+sim::Options pacedOptions(const DeliveryMode &mode) {
     sim::Options options;
     options.replyDelayMs = 0;
+    options.delivery = mode.delivery;
     return options;
 }
 
-bool exchangeOnce(int fd) {
+// Writes the frame in szWriteBuf and waits until `replyBytes` have come back.
+bool exchangeOnce(int fd, int replyBytes) {
     if (write(fd, szWriteBuf, kFrameBytes) != kFrameBytes)
         return false;
-    char reply[kFrameBytes];
-    for (int got = 0; got < kFrameBytes;) {
+    char reply[kVideoBlockBytes];
+    for (int got = 0; got < replyBytes;) {
         pollfd ready{fd, POLLIN, 0};
         if (poll(&ready, 1, kReferenceTimeoutMs) != 1)
             return false;
-        const ssize_t n = read(fd, reply + got, std::size_t(kFrameBytes - got));
+        const ssize_t n = read(fd, reply, std::size_t(replyBytes - got));
         if (n <= 0)
             return false;
         got += int(n);
@@ -308,64 +393,94 @@ bool exchangeOnce(int fd) {
     return true;
 }
 
-// What the simulator and the operating system allow on the paced line: a plain client that
-// writes a live-data request and waits for the whole reply, over and over. The gap between
-// its rate and Run's is the tool's own doing. Returns 0 when the device fails.
-double referenceRate(const std::string &device, double seconds) {
-    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
+// A live-data exchange as Run makes it.
+bool liveExchange(int fd) {
     CopyVarsToPP();
     FillTxBuf(kLiveOrder, pp);
+    return exchangeOnce(fd, kFrameBytes);
+}
+
+// A sweep as Data makes it: the four video blocks, then a live-data exchange.
+bool sweep(int fd) {
+    for (int start = 0; start < kVideoSamples; start += kVideoBlockSamples) {
+        const bool last = start + kVideoBlockSamples == kVideoSamples;
+        const unsigned short request[PNUM] = {static_cast<unsigned short>(start),
+                                              static_cast<unsigned short>(last)};
+        FillTxBuf(ORDER_VIDEO_BLOCK, request);
+        if (!exchangeOnce(fd, kVideoBlockBytes))
+            return false;
+    }
+    return liveExchange(fd);
+}
+
+// What the simulator and the operating system allow on the paced line: a plain client that
+// writes each request and waits for the whole reply, over and over. The gap between its rate
+// and the tool's is the tool's own doing. False when the device fails.
+bool clientRate(const std::string &device, std::uint64_t warmUp, double seconds, bool (*unit)(int),
+                Tally &tally) {
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
     RateSpan span;
     const auto start = Clock::now();
     for (std::uint64_t count = 1; !span.started || span.lastSeconds - span.firstSeconds < seconds;
          ++count) {
-        if (!exchangeOnce(fd)) {
+        if (!unit(fd)) {
             close(fd);
-            return 0;
+            return false;
         }
-        if (count >= kWarmUpExchanges)
+        if (count >= warmUp)
             span.note(count, std::chrono::duration<double>(Clock::now() - start).count());
     }
     close(fd);
-    return span.perSecond();
+    tally.add(span);
+    return true;
+}
+
+// The way of delivery named by --delivery; empty measures them all.
+std::string onlyDelivery;
+
+// The plain client and the tool take turns on one sensor for each way of delivery, in slices
+// of `slice` seconds, so that a slow phase of the machine falls on both alike. Both send one
+// live-data request a unit (an exchange of Run, a sweep of Data), so those requests count
+// the units. The tool gives the port up for the client's turns: it opens it exclusively.
+bool measurePaced(const char *what, std::uint64_t warmUp, double seconds, double slice,
+                  double warmUpSeconds, bool (*unit)(int), void (*operation)(),
+                  double linePerSecond, Rows &rows) {
+    const int turns = std::max(1, int(std::lround(seconds / slice)));
+    for (const DeliveryMode &mode : kDeliveries) {
+        if (!onlyDelivery.empty() && onlyDelivery != mode.name)
+            continue;
+        ThreadSensor sensor(pacedOptions(mode));
+        const PortGuard port;
+        Tally client, tool;
+        for (int turn = 0; turn < turns; ++turn) {
+            CloseCom(com);
+            if (!clientRate(sensor.devicePath(), warmUp, seconds / turns, unit, client)) {
+                std::fprintf(stderr, "bench_live: the plain client got no reply\n");
+                return false;
+            }
+            if (!attach(sensor.devicePath()))
+                return false;
+            measureRate([&] { return sensor.liveRequests(); }, warmUp, seconds / turns,
+                        warmUpSeconds, operation, tool);
+            if (!endedByStop(what))
+                return false;
+        }
+        for (Row &row : compareRows(what, mode, client.perSecond(), tool, linePerSecond))
+            rows.push_back(std::move(row));
+    }
+    return true;
 }
 
 bool measurePacedRun(const Settings &settings, Rows &rows) {
-    ThreadSensor sensor(pacedOptions());
-    const PortGuard port;
-    const double reference = referenceRate(sensor.devicePath(), settings.pacedRunSeconds);
-    if (reference <= 0) {
-        std::fprintf(stderr, "bench_live: the plain client got no reply\n");
-        return false;
-    }
-    rows.push_back(
-        {"Plain client, paced (the ceiling)",
-         format("%.3f/s = %.1f %% of line", reference, 100 * reference / kLineExchangesPerSecond),
-         "none", "-"});
-    if (!attach(sensor.devicePath()))
-        return false;
-    const double rate = measureRate([&] { return sensor.liveRequests(); }, kWarmUpExchanges,
-                                    settings.pacedRunSeconds, run)
-                            .perSecond();
-    rows.push_back(
-        lineShareRow("Run exchanges, paced", rate, kLineExchangesPerSecond, kRunShareTarget));
-    return endedByStop("paced Run");
+    return measurePaced("Run", kWarmUpExchanges, settings.pacedRunSeconds, 2, 0.5, liveExchange,
+                        run, kLineExchangesPerSecond, rows);
 }
 
-// Data sends one live-data request a sweep, so those requests count the sweeps.
 bool measurePacedData(const Settings &settings, Rows &rows) {
-    ThreadSensor sensor(pacedOptions());
-    const PortGuard port;
-    if (!attach(sensor.devicePath()))
-        return false;
-    const double rate = measureRate([&] { return sensor.liveRequests(); }, kWarmUpSweeps,
-                                    settings.dataSeconds, data)
-                            .perSecond();
-    rows.push_back(
-        lineShareRow("Data sweeps, paced", rate, kLineSweepsPerSecond, kDataShareTarget));
-    return endedByStop("paced Data");
+    return measurePaced("Data", kWarmUpSweeps, settings.dataSeconds, 3, 1.0, sweep, data,
+                        kLineSweepsPerSecond, rows);
 }
 
 struct MemoryProbe {
@@ -517,9 +632,9 @@ bool openWindowsAndRecord(const Workbench &workbench, const QString &only, const
 }
 
 void printTable(const Rows &rows) {
-    std::printf("\n%-36s %-30s %-22s %s\n", "figure", "measured", "target", "verdict");
+    std::printf("\n%-44s %-46s %-22s %s\n", "figure", "measured", "target", "verdict");
     for (const Row &row : rows)
-        std::printf("%-36s %-30s %-22s %s\n", row.figure.c_str(), row.measured.c_str(),
+        std::printf("%-44s %-46s %-22s %s\n", row.figure.c_str(), row.measured.c_str(),
                     row.target.c_str(), row.verdict.c_str());
     std::printf("line limit: %.2f exchanges/s of %d bytes, %.3f sweeps/s of %d bytes\n",
                 kLineExchangesPerSecond, kExchangeBytes, kLineSweepsPerSecond, kSweepBytes);
@@ -527,7 +642,8 @@ void printTable(const Rows &rows) {
 
 struct Arguments {
     Settings settings = kFull;
-    std::string only; // one phase by name; empty runs them all
+    std::string only;     // one phase by name; empty runs them all
+    std::string delivery; // one way of delivery by name; empty measures them all
     bool hidden = false;
     bool workbench = false;
     bool windows = false;
@@ -551,6 +667,8 @@ Arguments parseArguments(int argc, char **argv) {
             args.window = QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc)
             args.only = argv[++i];
+        else if (std::strcmp(argv[i], "--delivery") == 0 && i + 1 < argc)
+            args.delivery = argv[++i];
         else if (std::strcmp(argv[i], "--cpu-seconds") == 0 && i + 1 < argc)
             args.settings.cpuRunSeconds = std::max(1.0, std::atof(argv[++i]));
         else
@@ -564,7 +682,11 @@ Arguments parseArguments(int argc, char **argv) {
     }
     const bool known = std::any_of(std::begin(kPhases), std::end(kPhases),
                                    [&](const Phase &p) { return args.only == p.name; });
-    args.valid = args.valid && (args.only.empty() || known);
+    const bool knownDelivery =
+        std::any_of(std::begin(kDeliveries), std::end(kDeliveries),
+                    [&](const DeliveryMode &d) { return args.delivery == d.name; });
+    args.valid =
+        args.valid && (args.only.empty() || known) && (args.delivery.empty() || knownDelivery);
     return args;
 }
 
@@ -577,9 +699,10 @@ int main(int argc, char **argv) {
         std::fprintf(stderr,
                      "usage: bench_live [--quick] [--hidden] [--workbench] "
                      "[--windows | --window NAME] [--only run|data|unpaced|cpu|store|watch] "
-                     "[--cpu-seconds S]\n");
+                     "[--delivery uart8|uart4|usb1|usb16] [--cpu-seconds S]\n");
         return 2;
     }
+    onlyDelivery = args.delivery;
     QDir::setCurrent(QCoreApplication::applicationDirPath() + "/..");
     std::unique_ptr<Workbench> workbench;
     if (args.workbench)
