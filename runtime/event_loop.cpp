@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The event loop. Each pass lets Qt process its pending events, then runs the serial receive
 // callbacks whose byte counts are reached and delivers the queued control events.
+//
+// A waiting loop calls ProcessSystemEvents over and over and tests its condition in between.
+// A pass sleeps until the next event only when nothing happened that the caller has not yet
+// seen: bytes arriving wake the sleep through the port's notifier, and a pass that ran a
+// callback returns at once, as does the pass after it, since its caller has likely stopped
+// waiting and processes events once between steps of its own, which a sleep would hold up.
 #include "events.h"
 #include "runtime.h"
 #include "runtime_qt.h"
@@ -10,6 +16,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -50,10 +57,13 @@ class GuardTimer {
 
 bool quitRequested = false;
 int quitCode = 0;
+bool lastPassRanCallbacks = false;
 
-void deliverRuntimeWork() {
-    rtPollSerial();
-    rtDispatchEvents();
+// True when a serial callback ran or a control event was delivered.
+bool deliverRuntimeWork() {
+    const bool serial = rtPollSerial();
+    const bool events = rtDispatchEvents();
+    return serial || events;
 }
 
 bool runtimeWorkPending() {
@@ -63,14 +73,17 @@ bool runtimeWorkPending() {
 } // namespace
 
 int ProcessSystemEvents() {
-    deliverRuntimeWork();
-    if (runtimeWorkPending()) {
-        QCoreApplication::processEvents();
-    } else {
-        GuardTimer guard;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    bool ranCallbacks = deliverRuntimeWork();
+    std::optional<GuardTimer> guard;
+    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
+    if (!ranCallbacks && !lastPassRanCallbacks && !runtimeWorkPending()) {
+        guard.emplace();
+        flags |= QEventLoop::WaitForMoreEvents;
     }
-    deliverRuntimeWork();
+    QCoreApplication::processEvents(flags);
+    guard.reset();
+    ranCallbacks = deliverRuntimeWork() || ranCallbacks;
+    lastPassRanCallbacks = ranCallbacks;
     return 0;
 }
 

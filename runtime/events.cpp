@@ -167,12 +167,14 @@ bool rtHasPendingEvents() {
     return !queue.empty();
 }
 
-void rtDispatchEvents() {
+bool rtDispatchEvents() {
+    const bool any = !queue.empty();
     while (!queue.empty()) {
         RtEvent e = queue.front();
         queue.pop_front();
         deliver(e);
     }
+    return any;
 }
 
 void rtForgetPanel(int panel) {

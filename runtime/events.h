@@ -15,9 +15,9 @@ struct RtEvent {
 };
 
 void rtPostEvent(const RtEvent &event);
-// Delivers every queued event. Events for a control whose callback is running are held and
-// delivered right after it returns.
-void rtDispatchEvents();
+// Delivers every queued event; true when there was any. Events for a control whose callback is
+// running are held and delivered right after it returns.
+bool rtDispatchEvents();
 bool rtHasPendingEvents();
 // True while a control or panel callback runs.
 bool rtControlCallbackRunning();

@@ -59,7 +59,8 @@ int InitCVIRTEEx(int &argc, char **argv, void *reserved);
 int RunUserInterface();
 void QuitUserInterface(int returnCode);
 // Runs every pending event (input, timers, serial callbacks) once and returns. When nothing
-// is pending it waits a few milliseconds at most for the next event, without spinning.
+// is pending, and no callback ran in the call before, it waits for the next event (arriving
+// serial bytes among them), a few milliseconds at most, without spinning.
 int ProcessSystemEvents();
 // Releases the application object created by InitCVIRTEEx (after the panels are discarded).
 void DiscardRuntime();

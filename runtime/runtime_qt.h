@@ -9,7 +9,8 @@ class QWidget;
 QWidget *rtControlWidget(int panel, int control);
 // The top-level widget of a panel, or nullptr.
 QWidget *rtPanelWidget(int panel);
-// Every pending serial receive callback is run (called after each pass of event processing).
-void rtPollSerial();
+// Every pending serial receive callback is run (called after each pass of event processing);
+// true when any ran.
+bool rtPollSerial();
 // True while a serial receive callback runs.
 bool rtSerialCallbackRunning();

@@ -440,7 +440,8 @@ bool rtSerialCallbackRunning() {
 
 // A callback may open or close ports: map iterators survive insertions, and records are never
 // erased.
-void rtPollSerial() {
+bool rtPollSerial() {
+    bool ran = false;
     for (auto &[number, record] : comPorts()) {
         if (!record.callback || record.inCallback || !openPort(number) ||
             waitingBytes(*record.serial) < record.notifyCount)
@@ -448,5 +449,7 @@ void rtPollSerial() {
         record.inCallback = true;
         record.callback(number, LWRS_RECEIVE, record.callbackData);
         record.inCallback = false;
+        ran = true;
     }
+    return ran;
 }
