@@ -321,6 +321,61 @@ class CommLogTest : public QObject {
                  qPrintable(TextLine(log, failed)));
     }
 
+    // A session of Run, Data and Stop at line speed, each Run stopped while a reply is half
+    // way in: its bytes show as dropped, unmarked. An echo with the wrong word is one failure,
+    // on the reply; the status texts that report it are not a second one.
+    void onlyRealFaultsAreMarked() {
+        {
+            SimProcess sim;
+            QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+            toolprobe::attach(sim.devicePath());
+            const qint64 from = log.ring().endSeq();
+            int sinceRequest = 0;
+            bool stopHalfWay = false;
+            const auto stopper =
+                connect(&serial, &SerialEvents::happened, this, [&](const SerialTapEvent &e) {
+                    if (e.kind == SerialTapEvent::Written)
+                        sinceRequest = 0;
+                    if (e.kind != SerialTapEvent::Received)
+                        return;
+                    sinceRequest += int(e.bytes.size());
+                    if (stopHalfWay && sinceRequest < kFrameBytes) {
+                        stopHalfWay = false;
+                        clickStop();
+                    }
+                });
+            // A pause after each Stop, as a technician's: the rest of the reply then waits in
+            // the input queue, not in the next operation's first read.
+            for (int i = 0; i < 3; ++i) {
+                QTimer::singleShot(200, [&] { stopHalfWay = true; });
+                CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
+                PumpEvents(200);
+                QTimer::singleShot(100, clickStop);
+                CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+                PumpEvents(200);
+            }
+            disconnect(stopper);
+            toolprobe::getFromRam();
+            CloseCom(com);
+            const QList<CommRow> rows = rowsSince(log, from);
+            QVERIFY(!(rowsOf(rows, RowKind::FlushedIn) + rowsOf(rows, RowKind::Unread)).isEmpty());
+            for (const CommRow &row : rows)
+                QVERIFY2(!row.marks, qPrintable(TextLine(log, row)));
+        }
+        SimProcess sim({"--no-pacing", "--wrong-echo"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        const qint64 from = log.ring().endSeq();
+        toolprobe::attach(sim.devicePath());
+        CloseCom(com);
+        QList<CommRow> marked;
+        for (const CommRow &row : rowsSince(log, from))
+            if (row.marks)
+                marked << row;
+        QCOMPARE(marked.size(), 1);
+        QCOMPARE(marked[0].kind, RowKind::Reply);
+        QCOMPARE(marked[0].marks, MarkFailure);
+    }
+
     // Start-up against the simulator, the tool then killed: the file holds the echo check and
     // the read with their parameter names. A file that cannot be written is reported once.
     void logFileRecordsStartUp() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_log.h"
 
+#include "link/COM232.h"
 #include "link/order_codes.h"
 #include "state/tick_timer.h"
 #include "workbench/comm_decode.h"
@@ -11,6 +12,7 @@ constexpr qint64 kTickNs = 50LL * 1000 * 1000;
 // A wait gives up on the tick after its limit: the 31st tick, the 15th for the set-point teach.
 constexpr qint64 kWaitNs = (kTimeoutTicks + 1) * kTickNs;
 constexpr qint64 kSetPointWaitNs = 15 * kTickNs;
+constexpr int kEchoAnswer = 0x00AA;
 
 // Words of the status texts that report a failure (time-outs, read and port errors, files).
 const char *const kFailureWords[] = {"timeout",   "error",     "cannot",  "invalid",
@@ -103,6 +105,8 @@ void CommLog::takeStatus(const QString &text) {
     row.text = text;
     row.marks = isFailureText(text) ? MarkFailure : 0;
     const auto it = lines_.find(lastPort_);
+    if (it != lines_.end() && it->second.checkFailed)
+        row.marks = 0;
     if (isTimeoutText(text) && it != lines_.end() && it->second.timeoutNs < 0)
         it->second.timeoutNs = row.ns;
     ring_.append(std::move(row));
@@ -131,6 +135,7 @@ void CommLog::request(Line &line, const SerialTapEvent &e) {
     line.timeoutNs = -1;
     line.replied = false;
     line.wholeReplyRead = false;
+    line.checkFailed = false;
     lastPort_ = e.port;
     ring_.append(std::move(row));
 }
@@ -151,6 +156,11 @@ void CommLog::reply(Line &line, const SerialTapEvent &e) {
         row.marks |= MarkMismatch;
     if (late(line, row.ns))
         row.marks |= MarkLate;
+    // The line check fails on this reply; the status texts that say so are not marked again.
+    if (line.order == ORDER_ECHO && size >= kFrameBytes && FirstWordOf(e.bytes) != kEchoAnswer) {
+        row.marks |= MarkFailure;
+        line.checkFailed = true;
+    }
     line.replied = true;
     line.wholeReplyRead = line.wholeReplyRead || (line.awaited && size >= line.awaited);
     ring_.append(std::move(row));
@@ -226,6 +236,8 @@ bool CommLog::late(const Line &line, qint64 arrivedNs) {
     return arrivedNs > deadline;
 }
 
+// Bytes of the awaited reply that came in time are dropped only when the operation stopped
+// waiting before its time-out (Stop, or another operation began): normal traffic, not marked.
 quint16 CommLog::droppedMarks(const Line &line, qsizetype count, qint64 lastArrivalNs) {
     quint16 marks = MarkFlushed;
     if (line.wholeReplyRead)
@@ -234,5 +246,7 @@ quint16 CommLog::droppedMarks(const Line &line, qsizetype count, qint64 lastArri
         marks |= MarkShort;
     if (late(line, lastArrivalNs))
         marks |= MarkLate;
+    else if (line.awaited && line.timeoutNs < 0)
+        marks = 0;
     return marks;
 }

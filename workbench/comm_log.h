@@ -15,11 +15,16 @@
 //   trailing  bytes an input flush dropped (or the port's close left unread) after a whole
 //             reply (36 or 128 bytes) was read for the request and before the next request;
 //             and the bytes of a video block read beyond its 128;
-//   flushed   every row of bytes a flush dropped, and bytes still unread at the port's close;
+//   flushed   bytes an output flush dropped unsent; bytes an input flush dropped unread, or
+//             still unread at the port's close, that came after a whole reply, late, before
+//             a time-out the operation showed, or while no request awaited a reply;
 //   mismatch  a frame read whose sync word is not 0x0055 or whose order word is not the
 //             request's (the tool still takes it);
-//   failure   a port that failed or could not be opened, and status texts of failures.
-// Only requests of orders that await a reply (2, 4–9) make bytes short or late.
+//   failure   a port that failed or could not be opened, an echo reply whose word 0 is not
+//             0x00AA, and status texts of failures (not those that report such an echo).
+// Only requests of orders that await a reply (2, 4–9) make bytes short or late. Bytes of an
+// awaited reply that came in time and were dropped before the operation's time-out (the
+// user's Stop, another operation) are normal traffic: their rows carry no mark.
 #pragma once
 
 #include "runtime/serial_tap.h"
@@ -61,6 +66,7 @@ class CommLog : public QObject {
         qint64 timeoutNs = -1;       // when the operation showed a time-out text, if it did
         bool replied = false;        // bytes were read or dropped for the request
         bool wholeReplyRead = false; // a whole reply was read for it
+        bool checkFailed = false;    // its echo reply failed the line check, marked so
         QVarLengthArray<Chunk, 8> unread;
         qsizetype unreadOffset = 0; // bytes of unread[0] already read
     };

@@ -56,6 +56,13 @@ QString requestText(const CommRow &row) {
     return text;
 }
 
+// Dropped bytes of an awaited reply that the log did not mark: the operation had stopped
+// waiting for them.
+QString noLongerAwaited(const CommRow &row) {
+    return !row.marks && ReplyBytesFor(row.order) ? QStringLiteral(", a reply no longer awaited")
+                                                  : QString();
+}
+
 QString decodingText(const CommRow &row) {
     const qsizetype n = row.bytes.size();
     switch (row.kind) {
@@ -64,11 +71,15 @@ QString decodingText(const CommRow &row) {
     case RowKind::Reply:
         return DecodeReply(row.bytes, row.order, row.firstSample);
     case RowKind::FlushedIn:
-        return QStringLiteral("input flushed: %1 bytes dropped unread").arg(n);
+        return QStringLiteral("input flushed: %1 bytes dropped unread%2")
+            .arg(n)
+            .arg(noLongerAwaited(row));
     case RowKind::FlushedOut:
         return QStringLiteral("output flushed: %1 bytes not sent").arg(n);
     case RowKind::Unread:
-        return QStringLiteral("%1 bytes unread when the port closed").arg(n);
+        return QStringLiteral("%1 bytes unread when the port closed%2")
+            .arg(n)
+            .arg(noLongerAwaited(row));
     case RowKind::Opened:
         return QStringLiteral("port %1 opened: %2").arg(row.port).arg(row.text);
     case RowKind::OpenFailed:
