@@ -30,5 +30,9 @@ bool AwaitFrame(unsigned short limit, FirstTest first);
 // the open's result, and on failure leaves its message in szStatus.
 int OpenSensorPort(int port);
 int CheckComLine(int port);
+// The echo check of a port the tool opened again on its own: as CheckComLine, but it yields to
+// the user. Returns -1, leaving szStatus and the status line as they were, when user input
+// came while it waited; the input is taken once the caller returns to the event loop.
+int RecheckComLine(int port);
 
 int ReadData64(int start, int refFlag);

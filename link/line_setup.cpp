@@ -40,6 +40,24 @@ const char *openErrorText(int code) {
     return "RS-232 error!";
 }
 
+bool echoOrUserInput() {
+    return rx_flag == 1 || UserInputWaiting() == 1;
+}
+
+// Once the echo's wait has ended; a reply that came in the pass in which the time-out fired
+// still counts.
+int echoResult() {
+    int result = 0;
+    if (rx_flag == 1) {
+        result = pp[0] == kEchoAnswer ? 1 : 0;
+        SetStatusText(result ? "Echo Check - Line Ok!" : "read error - not sync byte 0xAA!");
+    } else {
+        SetStatusText("Timeout-RS-232...");
+    }
+    ShowStatus(szStatus);
+    return result;
+}
+
 } // namespace
 
 int OpenSensorPort(int port) {
@@ -57,18 +75,23 @@ int OpenSensorPort(int port) {
     return result;
 }
 
-// Right after the set-up has emptied both queues, so the echo goes out without a flush. A
-// reply that came in the pass in which the time-out fired still counts.
+// Right after the set-up has emptied both queues, so the echo goes out without a flush.
 int CheckComLine(int port) {
-    int result = 0;
     CopyVarsToPP();
     SendFrame(port, ORDER_ECHO, pp, Flush::None);
-    if (!AwaitFrame(kTimeoutTicks, FirstTest::Timeout))
-        SetStatusText("Timeout-RS-232...");
-    if (rx_flag == 1) {
-        result = pp[0] == kEchoAnswer ? 1 : 0;
-        SetStatusText(result ? "Echo Check - Line Ok!" : "read error - not sync byte 0xAA!");
-    }
-    ShowStatus(szStatus);
-    return result;
+    AwaitFrame(kTimeoutTicks, FirstTest::Timeout);
+    return echoResult();
+}
+
+// The user's input is held while the echo is awaited; input that comes ends the wait, and the
+// check gives way without a word, so the operation the input starts never runs inside it.
+int RecheckComLine(int port) {
+    CopyVarsToPP();
+    SendFrame(port, ORDER_ECHO, pp, Flush::None);
+    HoldUserInput(1);
+    rx_flag = 0;
+    AwaitReply(echoOrUserInput, kTimeoutTicks, FirstTest::Timeout);
+    const bool gaveWay = UserInputWaiting() == 1;
+    HoldUserInput(0);
+    return gaveWay ? -1 : echoResult();
 }

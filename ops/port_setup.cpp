@@ -19,11 +19,17 @@ void InitRS232(int port) {
     ShowStatus(szStatus);
 }
 
-void ReopenRS232(int port) {
+bool ReopenRS232(int port) {
     ret = OpenSensorPort(port);
-    if (ret >= 0)
-        ret = CheckComLine(port);
-    ShowStatus(szStatus);
+    if (ret < 0) {
+        ShowStatus(szStatus);
+        return true;
+    }
+    const int checked = RecheckComLine(port);
+    ret = checked < 0 ? 0 : checked;
+    if (checked >= 0)
+        ShowStatus(szStatus);
+    return checked >= 0;
 }
 
 // The ring raises both value-changed and commit for one choice; each sets the port up anew.

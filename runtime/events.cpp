@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <deque>
 #include <set>
 
@@ -21,6 +22,12 @@ std::deque<RtEvent> queue;
 std::set<std::pair<int, int>> busy;
 std::map<std::pair<int, int>, std::deque<RtEvent>> held;
 int codeWrites = 0;
+int inputHolds = 0;
+
+// Timer ticks are not the user's: a hold lets them through, or no wait could time out.
+bool deliverable(const RtEvent &e) {
+    return inputHolds == 0 || e.event == EVENT_TIMER_TICK;
+}
 
 void post(int panel, int control, int event) {
     rtPostEvent({panel, control, event, 0, 0});
@@ -164,17 +171,32 @@ bool rtControlCallbackRunning() {
 }
 
 bool rtHasPendingEvents() {
-    return !queue.empty();
+    return std::any_of(queue.begin(), queue.end(), deliverable);
 }
 
+// Held events stay at the front of the queue, in order; a callback may queue more meanwhile.
 bool rtDispatchEvents() {
-    const bool any = !queue.empty();
-    while (!queue.empty()) {
-        RtEvent e = queue.front();
-        queue.pop_front();
+    bool any = false;
+    std::size_t next = 0;
+    while (next < queue.size()) {
+        if (!deliverable(queue[next])) {
+            ++next;
+            continue;
+        }
+        RtEvent e = queue[next];
+        queue.erase(queue.begin() + std::ptrdiff_t(next));
+        any = true;
         deliver(e);
     }
     return any;
+}
+
+void HoldUserInput(int hold) {
+    inputHolds += hold ? 1 : -1;
+}
+
+int UserInputWaiting() {
+    return inputHolds > 0 && !std::all_of(queue.begin(), queue.end(), deliverable);
 }
 
 void rtForgetPanel(int panel) {

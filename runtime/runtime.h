@@ -62,6 +62,12 @@ void QuitUserInterface(int returnCode);
 // is pending, and no callback ran in the call before, it waits for the next event (arriving
 // serial bytes among them), a few milliseconds at most, without spinning.
 int ProcessSystemEvents();
+// Holds the user's input for work that must yield to it: while held (holds nest), event
+// processing runs timer ticks and serial callbacks only, and the user's control and panel
+// events wait, in order, to be delivered once the last hold ends.
+void HoldUserInput(int hold);
+// 1 when user events wait behind a hold, else 0.
+int UserInputWaiting();
 // Releases the application object created by InitCVIRTEEx (after the panels are discarded).
 void DiscardRuntime();
 

@@ -109,12 +109,16 @@ void PortReconnect::reopen(const QString &path) {
         rtSetComDevice(port, path);
     }
     reopening_ = true;
-    ReopenRS232(port);
+    const bool checked = ReopenRS232(port);
     reopening_ = false;
+    const QString back =
+        QStringLiteral("port %1 (%2): the adapter came back; ").arg(port).arg(path);
+    if (!checked) {
+        emit told(back + QStringLiteral("opened it again; its line check gave way to your input"));
+        return;
+    }
     const QString done = ret >= 0 ? QStringLiteral("opened it again and checked the line")
                                   : QStringLiteral("could not open it again");
-    emit told(QStringLiteral("port %1 (%2): the adapter came back; %3: %4 (the parameter set "
-                             "was not read; Get reads it)")
-                  .arg(port)
-                  .arg(path, done, statusText()));
+    emit told(back + QStringLiteral("%1: %2 (the parameter set was not read; Get reads it)")
+                         .arg(done, statusText()));
 }
