@@ -11,24 +11,34 @@
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "workbench/comm_decode.h"
+#include "workbench/core_events.h"
+#include "workbench/line_diagnosis.h"
 #include "workbench/menu_bar.h"
 #include "workbench/port_diagnosis.h"
+#include "workbench/port_diagnostics_view.h"
 #include "workbench/port_finder.h"
 #include "workbench/port_ring.h"
 #include "workbench/serial_events.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <grp.h>
 #include <memory>
 #include <pwd.h>
@@ -67,6 +77,29 @@ void answerOtherDevice(const QString &path) {
     poll->start(20);
 }
 
+QByteArray frame(int order, const QList<int> &words) {
+    QByteArray bytes;
+    for (const int w : QList<int>{0x55, order} + words)
+        bytes.append(char(w >> 8)).append(char(w & 0xFF));
+    bytes.resize(kFrameBytes, '\0');
+    return bytes;
+}
+
+// A process in a made-up /proc tree: its name and descriptors, each a link to `target`.
+void fakeProcess(const QString &proc, int pid, const QString &name,
+                 const QList<QPair<int, QString>> &fds, const QByteArray &fdinfo = {}) {
+    const QString dir = QString("%1/%2").arg(proc).arg(pid);
+    QVERIFY(QDir().mkpath(dir + "/fd") && QDir().mkpath(dir + "/fdinfo"));
+    QFile comm(dir + "/comm");
+    QVERIFY(comm.open(QIODevice::WriteOnly) && comm.write(name.toUtf8() + '\n') > 0);
+    for (const auto &[fd, target] : fds) {
+        QVERIFY(QFile::link(target, QString("%1/fd/%2").arg(dir).arg(fd)));
+        QFile info(QString("%1/fdinfo/%2").arg(dir).arg(fd));
+        QVERIFY(info.open(QIODevice::WriteOnly));
+        info.write("pos:\t0\nflags:\t02\n" + fdinfo);
+    }
+}
+
 QString toolExecutable() {
     return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
 }
@@ -77,6 +110,7 @@ class WorkbenchPortsTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
     std::unique_ptr<MenuBar> menus;
+    std::unique_ptr<CoreEvents> core;
     std::unique_ptr<SerialEvents> serial;
     std::unique_ptr<PortFinder> finder;
     QStringList shown; // every text the status line showed, in order
@@ -94,8 +128,9 @@ class WorkbenchPortsTest : public QObject {
         qputenv("RMOX_COM12", farLink().toLocal8Bit());
         QVERIFY(StartToolPanels());
         menus = std::make_unique<MenuBar>();
+        core = std::make_unique<CoreEvents>();
         serial = std::make_unique<SerialEvents>();
-        finder = std::make_unique<PortFinder>(*serial, *menus);
+        finder = std::make_unique<PortFinder>(*core, *serial, *menus);
         auto *status = qobject_cast<QLineEdit *>(rtControlWidget(panelHandle, MAIN_STATUS));
         connect(status, &QLineEdit::textChanged, this, [this](const QString &t) { shown << t; });
     }
@@ -213,6 +248,139 @@ class WorkbenchPortsTest : public QObject {
         sensor.reset();
         QVERIFY2(PumpUntil([] { return item(1).endsWith("not present"); }, kHotPlugMs + kMarginMs),
                  qPrintable(item(1)));
+    }
+
+    // The adapter comes back with a sensor that answers only after the user picked its port
+    // while the tool's own line check still waited. The pick wins: the check gives way at once
+    // and shows nothing, and the pick runs after it, to its own end.
+    void portPickDuringReconnectWins() {
+        auto sensor = std::make_unique<PluggableSim>(link(), QStringList{"--no-pacing"});
+        QVERIFY2(sensor->isRunning(), qPrintable(sensor->errorString()));
+        QVERIFY2(
+            PumpUntil([] { return item(1).contains("pseudo-terminal"); }, kHotPlugMs + kMarginMs),
+            qPrintable(item(1)));
+        com = 1;
+        InitRS232(com);
+        QCOMPARE(ret, 1);
+        QVERIFY(sensor->pullOut());
+        QVERIFY2(PumpUntil([] { return item(1).endsWith("pulled out"); }, 1000),
+                 qPrintable(item(1)));
+        PumpEvents(300);
+
+        bool picked = false;
+        const auto pick = connect(
+            serial.get(), &SerialEvents::happened, this, [&picked](const SerialTapEvent &e) {
+                if (picked || e.kind != SerialTapEvent::Written || OrderWordOf(e.bytes) != 7)
+                    return;
+                picked = true;
+                QTimer::singleShot(50, [] {
+                    SetCtrlVal(panelHandle, MAIN_PORT, 1);
+                    emit ring()->activated(ring()->currentIndex());
+                });
+            });
+        shown.clear();
+        sensor = std::make_unique<PluggableSim>(
+            link(), QStringList{"--no-pacing", "--reply-delay", "1000"});
+        QVERIFY2(sensor->isRunning(), qPrintable(sensor->errorString()));
+        const QString done = "Parameter-frame received! - Line Ok!";
+        QVERIFY2(PumpUntil([&] { return picked && StatusText() == done; },
+                           kHotPlugMs + kMarginMs + 3000),
+                 qPrintable(shown.join(" | ")));
+        PumpEvents(2000); // longer than the check would have waited
+        disconnect(pick);
+        const QStringList expected = {"Init COM-Port ...", "Echo Check - Line Ok!",
+                                      "Waiting for parameter-frame ...", done};
+        QCOMPARE(shown, expected);
+        QCOMPARE(ret, 1);
+
+        CloseCom(com);
+        sensor.reset();
+        QVERIFY2(PumpUntil([] { return item(1).endsWith("not present"); }, kHotPlugMs + kMarginMs),
+                 qPrintable(item(1)));
+    }
+
+    // What the line did in answer to the echo check, from the bytes alone.
+    void lineCheckDiagnosis_data() {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("finding");
+        const QByteArray sent = frame(7, {500, 1, 512});
+        const QByteArray answer = frame(7, {0xAA, 1, 512});
+        QTest::newRow("answered") << answer + "xy" << int(LineDiagnosis::Answered) << "";
+        QTest::newRow("silent") << QByteArray() << int(LineDiagnosis::Silent) << "silent";
+        QTest::newRow("loop-back") << sent << int(LineDiagnosis::OwnFrame) << "bridged";
+        QTest::newRow("half-duplex") << sent + answer << int(LineDiagnosis::OwnFrame) << "bridged";
+        QTest::newRow("few bytes") << QByteArray("\x3f\xfe\x01", 3) << int(LineDiagnosis::NoFrame)
+                                   << "3 bytes came back, fewer than a frame's 36 (3F FE 01)";
+        QTest::newRow("no sync") << QByteArray(40, '\xf0') << int(LineDiagnosis::NoFrame)
+                                 << "40 bytes came back, but no frame";
+        QTest::newRow("wrong echo") << frame(7, {0x55}) << int(LineDiagnosis::WrongEcho)
+                                    << "echo word is 0x0055, not 0x00AA";
+    }
+
+    void lineCheckDiagnosis() {
+        QFETCH(QByteArray, received);
+        QFETCH(int, kind);
+        QFETCH(QString, finding);
+        const LineDiagnosis d = DiagnoseLineCheck(frame(7, {500, 1, 512}), received);
+        QCOMPARE(int(d.kind), kind);
+        QVERIFY2(d.finding.contains(finding), qPrintable(d.finding));
+        QCOMPARE(d.remedy.isEmpty(), kind == LineDiagnosis::Answered);
+    }
+
+    // A sensor that never answers: the check's finding and remedy show where an open
+    // failure's do, View -> Port diagnostics included.
+    void silentSensorIsDiagnosed() {
+        PluggableSim sensor(link(), {"--no-pacing", "--silent"});
+        QVERIFY2(sensor.isRunning(), qPrintable(sensor.errorString()));
+        QVERIFY2(
+            PumpUntil([] { return item(1).contains("pseudo-terminal"); }, kHotPlugMs + kMarginMs),
+            qPrintable(item(1)));
+        com = 1;
+        SetCtrlVal(panelHandle, MAIN_PORT, 1);
+        InitRS232(com);
+        QCOMPARE(StatusText(), QString("Timeout-RS-232..."));
+        QVERIFY2(statusTip().contains("port 1: the sensor is silent: nothing came back"),
+                 qPrintable(statusTip()));
+        QVERIFY(statusTip().contains("remedy: check that the sensor hangs on this port"));
+
+        menus->view()->findChild<QAction *>("Port diagnostics")->trigger();
+        auto *view = rtPanelWidget(panelHandle)->findChild<PortDiagnosticsView *>();
+        QVERIFY(view && view->isVisible());
+        const QString page = view->findChild<QTextBrowser *>()->toPlainText();
+        QVERIFY2(page.contains("the sensor is silent") && !page.contains("without trouble"),
+                 qPrintable(page));
+        if (qEnvironmentVariableIsSet("RMOX_WRITE_SCREENSHOTS")) {
+            const QString png =
+                qEnvironmentVariable("RMOX_SOURCE_DIR") + "/docs/port-diagnosis-silent.png";
+            QVERIFY2(view->grab().save(png), qPrintable(png));
+        }
+        view->hide();
+        CloseCom(com);
+    }
+
+    // Several processes hold a pseudo-terminal: all are named, and only those in the way are
+    // proposed for stopping, never the program behind it (which holds its master side).
+    void busyRemedySparesTheProgramBehind() {
+        PtyPair pty;
+        QVERIFY(pty.isOpen());
+        const QByteArray index = pty.slavePath().section('/', -1).toLatin1();
+        QTemporaryDir proc;
+        fakeProcess(proc.path(), 100, "rmox-sensor-sim", {{3, pty.slavePath()}, {4, "/dev/ptmx"}},
+                    "tty-index:\t" + index + "\n");
+        fakeProcess(proc.path(), 200, "VidaREZezad11", {{5, pty.slavePath()}});
+        fakeProcess(proc.path(), 300, "ModemManager", {{6, pty.slavePath()}});
+        const PortDiagnosis d = DiagnoseOpenFailure(
+            pty.slavePath(), EBUSY, "Device or resource busy", SystemFolders{proc.path(), {}});
+        QCOMPARE(d.kind, PortDiagnosis::Busy);
+        QCOMPARE(d.finding, pty.slavePath() +
+                                " is busy: held open by rmox-sensor-sim (pid 100, the program "
+                                "behind the device), VidaREZezad11 (pid 200), ModemManager "
+                                "(pid 300)");
+        QVERIFY2(d.remedy.startsWith("close VidaREZezad11, or end it: kill 200; sudo systemctl "
+                                     "stop ModemManager"),
+                 qPrintable(d.remedy));
+        QVERIFY2(!d.remedy.contains("100"), qPrintable(d.remedy));
     }
 
     // Another program holds the device: the status line keeps the tool's text, its tool tip

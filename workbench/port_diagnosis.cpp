@@ -79,13 +79,44 @@ QString stopCommand(const Holder &h) {
     return QStringLiteral("close %1, or end it: kill %2").arg(h.name).arg(h.pid);
 }
 
+// Every holder is named; only those in the way are proposed for stopping, never the program
+// behind the device.
 PortDiagnosis busy(const QString &device, const QList<Holder> &holders) {
-    QStringList named;
-    for (const Holder &h : holders)
-        named << QStringLiteral("%1 (pid %2)").arg(h.name).arg(h.pid);
+    QStringList named, stops;
+    for (const Holder &h : holders) {
+        named << QStringLiteral("%1 (pid %2%3)")
+                     .arg(h.name)
+                     .arg(h.pid)
+                     .arg(h.behind ? QStringLiteral(", the program behind the device") : QString());
+        if (!h.behind)
+            stops << stopCommand(h);
+    }
     return {PortDiagnosis::Busy,
             QStringLiteral("%1 is busy: held open by %2").arg(device, named.join(", ")),
-            stopCommand(holders.first())};
+            stops.join(QStringLiteral("; "))};
+}
+
+// The index of a pseudo-terminal's slave (/dev/pts/N), or -1 for any other device.
+int ptyIndexOf(const QString &device) {
+    const QString node = QFileInfo(device).canonicalFilePath();
+    if (!node.startsWith(QLatin1String("/dev/pts/")))
+        return -1;
+    bool numeric = false;
+    const int index = node.mid(9).toInt(&numeric);
+    return numeric ? index : -1;
+}
+
+// Whether descriptor `fd` of a process is the master of pseudo-terminal `index`.
+bool holdsMaster(const QString &processDir, const QString &fd, int index) {
+    if (!QFileInfo(processDir + QStringLiteral("/fd/") + fd).symLinkTarget().endsWith("/ptmx"))
+        return false;
+    QFile info(processDir + QStringLiteral("/fdinfo/") + fd);
+    if (!info.open(QIODevice::ReadOnly))
+        return false;
+    for (QByteArray line = info.readLine(); !line.isEmpty(); line = info.readLine())
+        if (line.startsWith("tty-index:"))
+            return line.mid(10).trimmed().toInt() == index;
+    return false;
 }
 
 PortDiagnosis permission(const QString &device, const struct stat &node) {
@@ -116,21 +147,27 @@ QList<Holder> HoldersOf(const QString &device, const QString &proc) {
     struct stat target {};
     if (stat(QFile::encodeName(device).constData(), &target) != 0)
         return holders;
+    const int ptyIndex = ptyIndexOf(device);
     const qint64 self = getpid();
     for (const QString &entry : QDir(proc).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool numeric = false;
         const qint64 pid = entry.toLongLong(&numeric);
         if (!numeric || pid == self)
             continue;
-        const QString fds = QStringLiteral("%1/%2/fd").arg(proc, entry);
-        for (const QString &fd : QDir(fds).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        const QString dir = proc + '/' + entry;
+        bool holds = false, behind = false;
+        for (const QString &fd :
+             QDir(dir + QStringLiteral("/fd")).entryList(QDir::System | QDir::NoDotAndDotDot)) {
             struct stat open {};
-            if (stat(QFile::encodeName(fds + '/' + fd).constData(), &open) == 0 &&
-                sameNode(open, target)) {
-                holders << Holder{pid, processName(proc, pid)};
-                break;
-            }
+            if (stat(QFile::encodeName(dir + QStringLiteral("/fd/") + fd).constData(), &open) ==
+                    0 &&
+                sameNode(open, target))
+                holds = true;
+            else if (ptyIndex >= 0 && holdsMaster(dir, fd, ptyIndex))
+                behind = true;
         }
+        if (holds)
+            holders << Holder{pid, processName(proc, pid), behind};
     }
     return holders;
 }
@@ -161,16 +198,26 @@ PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const 
         return {PortDiagnosis::Missing,
                 QStringLiteral("%1 does not exist").arg(device.isEmpty() ? "the port" : device),
                 QStringLiteral("plug the adapter in (the ring follows it), or pick another port")};
-    // A lock names its holder exactly; a pseudo-terminal's slave is also held by the program
-    // behind it, so open descriptors come second.
+    // The live owner of a lock is in the way, whatever else holds the device; the program
+    // behind a pseudo-terminal holds its slave too, without being in the way.
+    QList<Holder> holders = HoldersOf(device, folders.proc);
     QStringList leftBehind;
     for (const QString &lock : LockFilesOf(device, folders.locks)) {
         const qint64 pid = lockPid(lock);
-        if (alive(folders.proc, pid))
-            return busy(device, {Holder{pid, processName(folders.proc, pid)}});
-        leftBehind << lock;
+        if (!alive(folders.proc, pid)) {
+            leftBehind << lock;
+            continue;
+        }
+        const auto it = std::find_if(holders.begin(), holders.end(),
+                                     [pid](const Holder &h) { return h.pid == pid; });
+        if (it == holders.end())
+            holders.prepend(Holder{pid, processName(folders.proc, pid)});
+        else
+            it->behind = false; // its lock is in the way, whatever else it holds
+        return busy(device, holders);
     }
-    if (const QList<Holder> holders = HoldersOf(device, folders.proc); !holders.isEmpty())
+    // The program behind a pseudo-terminal holds its slave too, without being in the way.
+    if (std::any_of(holders.begin(), holders.end(), [](const Holder &h) { return !h.behind; }))
         return busy(device, holders);
     if (systemError == EACCES || systemError == EPERM ||
         access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0)

@@ -19,6 +19,9 @@ struct PortDiagnosis {
 struct Holder {
     qint64 pid = 0;
     QString name;
+    // It also holds the master side of the pseudo-terminal: the program behind the device
+    // (the simulated sensor, a bridge), which the user means to reach, not one in the way.
+    bool behind = false;
 };
 
 // Where the system's facts are read: a test points these at a tree of its own.
@@ -31,7 +34,7 @@ struct SystemFolders {
 PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const QString &errorText,
                                   const SystemFolders &folders = {});
 
-// The processes (other than this one) that have `device`'s node open.
+// The processes (other than this one) that have `device`'s node open, in the order of `proc`.
 QList<Holder> HoldersOf(const QString &device, const QString &proc);
 // The lock files that name `device`, by the names serial programs give them (LCK..ttyUSB0).
 QStringList LockFilesOf(const QString &device, const QStringList &lockFolders);

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/port_finder.h"
 
+#include "link/order_codes.h"
 #include "runtime/runtime_qt.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
+#include "workbench/comm_decode.h"
+#include "workbench/core_events.h"
+#include "workbench/line_diagnosis.h"
 #include "workbench/menu_bar.h"
 #include "workbench/port_diagnostics_view.h"
 #include "workbench/port_ring.h"
@@ -32,18 +36,20 @@ QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
 
 } // namespace
 
-PortFinder::PortFinder(SerialEvents &serial, MenuBar &menus)
+PortFinder::PortFinder(CoreEvents &core, SerialEvents &serial, MenuBar &menus)
     : ring_(new PortRing(qobject_cast<QComboBox *>(rtControlWidget(panelHandle, MAIN_PORT)))),
       view_(new PortDiagnosticsView(rtPanelWidget(panelHandle), [this] { return report(); })),
       statusTip_(statusLine()->toolTip()) {
     connect(&serial, &SerialEvents::happened, this, &PortFinder::noteSerial);
+    connect(&core, &CoreEvents::status, this, &PortFinder::noteStatus);
     connect(&watch_, &DeviceWatch::changed, this, &PortFinder::noteScan);
     connect(ring_, &PortRing::numbered, this, [this] {
         watch_.setWatched(ring_->table().watchedPaths());
         watch_.lookNow();
     });
     connect(&reconnect_, &PortReconnect::lost, &watch_, &DeviceWatch::lookNow);
-    connect(&reconnect_, &PortReconnect::told, this, [this](const QString &what) { tell({what}); });
+    connect(&reconnect_, &PortReconnect::told, this,
+            [this](const QString &what) { tell(finding_ + QStringList{what}); });
     watch_.setWatched(ring_->table().watchedPaths());
 
     QAction *other = addItem(menus.file(), QStringLiteral("Open &other device\u2026"),
@@ -63,11 +69,20 @@ PortFinder::~PortFinder() {
 
 void PortFinder::noteSerial(const SerialTapEvent &e) {
     switch (e.kind) {
+    case SerialTapEvent::Written:
+        check_ = OrderWordOf(e.bytes) == ORDER_ECHO ? LineCheck{e.port, e.bytes, {}} : LineCheck{};
+        break;
+    case SerialTapEvent::Received:
+        if (e.port == check_.port)
+            check_.received += e.bytes;
+        break;
     case SerialTapEvent::Opened:
+        finding_.clear();
         tell({});
         [[fallthrough]];
     case SerialTapEvent::Failed:
     case SerialTapEvent::Closed:
+        check_ = {};
         reconnect_.noteSerial(e, ring_->scan());
         ring_->show(ring_->scan(), reconnect_.lostPort());
         break;
@@ -81,6 +96,21 @@ void PortFinder::noteSerial(const SerialTapEvent &e) {
     }
 }
 
+// The first text the status line shows after the echo went out is the check's verdict: what
+// came back until then is what the check saw.
+void PortFinder::noteStatus() {
+    if (!check_.port)
+        return;
+    const int port = check_.port;
+    const LineDiagnosis d = DiagnoseLineCheck(check_.sent, check_.received);
+    check_ = {};
+    if (d.kind == LineDiagnosis::Answered)
+        return;
+    finding_ = {QStringLiteral("port %1: %2").arg(port).arg(d.finding),
+                QStringLiteral("remedy: %1").arg(d.remedy)};
+    tell(finding_);
+}
+
 void PortFinder::noteScan(const DeviceScan &scan) {
     ring_->show(scan, reconnect_.lostPort());
     if (view_)
@@ -91,24 +121,30 @@ void PortFinder::noteScan(const DeviceScan &scan) {
 void PortFinder::explain(const SerialTapEvent &failedOpen) {
     const PortDiagnosis d =
         DiagnoseOpenFailure(failedOpen.device, failedOpen.systemError, failedOpen.errorText);
-    tell({QStringLiteral("port %1: %2").arg(failedOpen.port).arg(d.finding),
-          QStringLiteral("remedy: %1").arg(d.remedy)});
+    finding_ = {QStringLiteral("port %1: %2").arg(failedOpen.port).arg(d.finding),
+                QStringLiteral("remedy: %1").arg(d.remedy)};
+    tell(finding_);
 }
 
 // The lines go to the status line's tool tip, the diagnostics view and standard error; no
 // lines clear the first two.
 void PortFinder::tell(const QStringList &lines) {
-    // The ring opens a chosen port twice (value changed, then commit): say it once.
-    const bool repeated = lines == notes_ && told_.isValid() && told_.elapsed() < kRepeatMs;
     notes_ = lines;
     statusLine()->setToolTip(
         lines.isEmpty() ? statusTip_ : statusTip_ + QStringLiteral("\n\n") + lines.join('\n'));
     if (view_)
         view_->refresh();
-    if (repeated || lines.isEmpty())
-        return;
-    told_.start();
+    // The ring sets a chosen port up twice (value changed, then commit): say each line once.
+    const bool recent = told_.isValid() && told_.elapsed() < kRepeatMs;
+    QStringList fresh;
     for (const QString &line : lines)
+        if (!recent || !printed_.contains(line))
+            fresh << line;
+    if (fresh.isEmpty())
+        return;
+    printed_ = lines;
+    told_.start();
+    for (const QString &line : fresh)
         std::fprintf(stderr, "rmox-sensor-tool: %s\n", qPrintable(line));
 }
 
@@ -125,7 +161,7 @@ QString PortFinder::report() const {
                          QString(details).replace('\n', QStringLiteral("; ")).toHtmlEscaped());
     }
     html += QStringLiteral("</table><h3>Last finding</h3><p>");
-    html += notes_.isEmpty() ? QStringLiteral("None: the last port opened without trouble.")
+    html += notes_.isEmpty() ? QStringLiteral("None: the last port opened and its sensor answered.")
                              : notes_.join('\n').toHtmlEscaped().replace('\n', "<br>");
     return html + QStringLiteral("</p>");
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The port finder: the ring names the device behind every port and follows adapters as they
-// come and go, a path can be given by hand, a failed open is explained where a technician
-// looks (the status line's tool tip, View -> Port diagnostics, standard error), and the port
-// in use is opened again when its adapter comes back. The status line's texts stay the tool's.
+// come and go, a path can be given by hand, a failed open and a line check that fails are
+// explained where a technician looks (the status line's tool tip, View -> Port diagnostics,
+// standard error), and the port in use is opened again when its adapter comes back. The status
+// line's texts stay the tool's.
 #pragma once
 
 #include "workbench/device_watch.h"
@@ -13,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 
+class CoreEvents;
 class MenuBar;
 class PortDiagnosticsView;
 class PortRing;
@@ -23,16 +25,25 @@ class PortFinder : public QObject {
   public:
     static constexpr int kRepeatMs = 2000;
 
-    PortFinder(SerialEvents &serial, MenuBar &menus);
+    PortFinder(CoreEvents &core, SerialEvents &serial, MenuBar &menus);
     ~PortFinder() override;
 
     PortRing &ring() { return *ring_; }
-    // The last open failure's cause and remedy, and the last reconnect, one line each.
+    // The last finding (an open failure's or a line check's cause and remedy) and the last
+    // reconnect, one line each.
     QStringList notes() const { return notes_; }
 
   private:
+    // The echo check under way: the frame sent and the bytes that came back since.
+    struct LineCheck {
+        int port = 0; // 0: none under way
+        QByteArray sent;
+        QByteArray received;
+    };
+
     void noteSerial(const SerialTapEvent &e);
     void noteScan(const DeviceScan &scan);
+    void noteStatus();
     void explain(const SerialTapEvent &failedOpen);
     void tell(const QStringList &lines);
     QString report() const;
@@ -42,6 +53,9 @@ class PortFinder : public QObject {
     PortReconnect reconnect_;
     QPointer<PortDiagnosticsView> view_; // owned by the main panel, which may go first
     QString statusTip_;                  // the status line's own tool tip
+    LineCheck check_;
+    QStringList finding_; // of the last open or line check
     QStringList notes_;
-    QElapsedTimer told_; // since the notes last went to standard error
+    QStringList printed_; // the lines that last went to standard error
+    QElapsedTimer told_;  // since then
 };

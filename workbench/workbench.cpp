@@ -30,7 +30,7 @@ void Workbench::build() {
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
     auto *graphs = new GraphExport(core_, *menus_, this);
     auto *trend = new LiveTrend(core_, *menus_, options_.recordPath, this);
-    ports_ = std::make_unique<PortFinder>(serial_, *menus_);
+    ports_ = std::make_unique<PortFinder>(core_, serial_, *menus_);
     new ReportFeature(core_, *menus_, {*compare_, *graphs, *trend, *log}, options_.reportPath,
                       this);
     new QuitSignals(this);
