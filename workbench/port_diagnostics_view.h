@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // View -> Port diagnostics: every port with its device and what is behind it (and the adapter's
-// by-id name), the last open failure with its cause and remedy, and the last reconnect.
+// by-id name), the last finding (an open failure or a failed line check) with its cause and
+// remedy, and the last reconnect.
 #pragma once
 
 #include <QWidget>
