@@ -48,8 +48,11 @@ PortFinder::PortFinder(CoreEvents &core, SerialEvents &serial, MenuBar &menus)
         watch_.lookNow();
     });
     connect(&reconnect_, &PortReconnect::lost, &watch_, &DeviceWatch::lookNow);
-    connect(&reconnect_, &PortReconnect::told, this,
-            [this](const QString &what) { tell(finding_ + QStringList{what}); });
+    // The reconnect's check has ended by then; one that gave way to the user left no verdict.
+    connect(&reconnect_, &PortReconnect::told, this, [this](const QString &what) {
+        check_ = {};
+        tell(finding_ + QStringList{what});
+    });
     watch_.setWatched(ring_->table().watchedPaths());
 
     QAction *other = addItem(menus.file(), QStringLiteral("Open &other device\u2026"),
