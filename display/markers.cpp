@@ -29,8 +29,7 @@ void followEdgeField(int field, int cursor) {
 void DrawStartupPicture() {
     DeleteGraphPlot(panelHandle, MAIN_MAINGRAPH, -1, VAL_DELAYED_DRAW);
     placeCursor(1, tVal);
-    placeCursor(2, eBeg);
-    placeCursor(3, eEnd);
+    PlaceWindowCursors();
     const int left = tVal - tTol;
     const int right = tVal + tTol;
     PlotRectangle(panelHandle, MAIN_MAINGRAPH, left, 0.0, right, kBandTop, VAL_GREEN, VAL_GREEN);
@@ -38,6 +37,11 @@ void DrawStartupPicture() {
         xArray[i] = static_cast<unsigned short>(4 * i);
         thdArray[i] = vThd;
     }
+}
+
+void PlaceWindowCursors() {
+    placeCursor(2, eBeg);
+    placeCursor(3, eEnd);
 }
 
 // Joins the plots already there; the next live frame clears it with them.

@@ -5,6 +5,8 @@
 
 // Cursors at the teach value and the window edges, the tolerance band, the video arrays.
 void DrawStartupPicture();
+// Cursors 2 and 3 at the evaluation window's edges, eBeg and eEnd.
+void PlaceWindowCursors();
 // The grey band of the CCD window, added to the plots the main graph holds.
 void DrawCCDWindowBand();
 

@@ -8,6 +8,8 @@
 
 // The corrected values are written back into the variables, so the next frame carries them.
 // The threshold line follows vThd; the CCD-window band joins the plots the main graph holds.
+// The window cursors move to the edges just read, as the start-up picture places them: left
+// where they were, they would contradict the edge fields until the next commit or live frame.
 void SetPanelValues() {
     RangeCheckParameters();
     WriteParameterControls();
@@ -15,5 +17,6 @@ void SetPanelValues() {
         t = vThd;
     PlotDATACurve(adcbuf);
     DrawCCDWindowBand();
+    PlaceWindowCursors();
     FreeDependentControls();
 }

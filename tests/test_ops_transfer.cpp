@@ -5,6 +5,7 @@
 #include "link/COM232.h"
 #include "ops/transfer.h"
 #include "params/params.h"
+#include "runtime/graph_model.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
 #include "runtime/testing.h"
@@ -103,6 +104,11 @@ class TransferTest : public QObject {
         QCOMPARE(variables(), kSensorSet);
         QCOMPARE(valueOf(panelHandle, MAIN_POWER), kSensorSet[0]);
         QCOMPARE(valueOf(panelPopUp, POP_TEACHVALUE), kSensorSet[8]);
+        // The evaluation window's cursors stand at the edges read, not the defaults'.
+        const GraphModel &graph = *GetGraphModel(panelHandle, MAIN_MAINGRAPH);
+        QCOMPARE(graph.cursors.at(2).x, double(kSensorSet[6]));
+        QCOMPARE(graph.cursors.at(3).x, double(kSensorSet[7]));
+        QCOMPARE(graph.cursors.at(3).y, 1.0);
     }
 
     // Exactly one button stays on; switching the chosen one off falls back to RAM.
