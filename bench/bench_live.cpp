@@ -567,7 +567,7 @@ bool measureTrendStore(const Settings &, Rows &rows) {
     long afterOneHour = 0;
     for (std::int64_t i = 0; i < kFrames; ++i) {
         v.pixels[kFirstEdgeChannel] = float(400 + i % 7);
-        store.append(i * kFrameMs, v);
+        store.append(i * kFrameMs, i * kFrameMs, v);
         if (i == kFrames / kHours)
             afterOneHour = residentKiB();
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving what the graphs show: the last video signal of Data as CSV beside a PNG of the video
-// graph, in each CCD mode with the positions the graph gives the samples, and the main graph.
+// graph, in each CCD mode with the positions the graph gives the samples, and the main graph;
+// and what the workbench remembers from one run to the next.
 #include "ops/run_stop.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
@@ -8,18 +9,28 @@
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
 #include "state/globals.h"
+#include "state/notify.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "workbench/comm_log_window.h"
 #include "workbench/graph_export.h"
+#include "workbench/trend_window.h"
+#include "workbench/window_memory.h"
 #include "workbench/workbench.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWidget>
 #include <memory>
 
@@ -124,6 +135,49 @@ class CapturesTest : public QObject {
         QCOMPARE(QImage(png).size(), rtControlWidget(panelHandle, MAIN_MAINGRAPH)->size());
         QVERIFY(!exporter->saveMainGraph(dir.filePath("no/such/folder/main.png"), &error));
         QVERIFY(error.contains("no/such/folder"));
+    }
+
+    // What the workbench remembers: set, the tool ends, starts again, and it is back. The
+    // settings live in the test's own folder, never the user's.
+    void workbenchIsRememberedAcrossRuns() {
+        QVERIFY(WorkbenchSettings().fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+        QWidget *main = rtPanelWidget(panelHandle);
+        const QSize mainSize = main->size() + QSize(60, 40);
+        main->resize(mainSize);
+        main->findChild<QAction *>("Live trend")->trigger();
+        auto *trend = main->findChild<TrendWindow *>();
+        trend->follow(TrendWindow::Span::LastTenMinutes);
+        trend->resize(900, 640);
+        main->findChild<QAction *>("Communication log")->trigger();
+        auto *log = main->findChild<CommLogWindow *>();
+        log->findChild<QComboBox *>("Directions")->setCurrentIndex(2);
+        log->findChild<QCheckBox *>("Only problems")->setChecked(true);
+        log->findChild<QTableView *>("Rows")->setColumnWidth(2, 222);
+        log->close();
+        main->findChild<QAction *>("Service report")->trigger();
+        main->findChild<QPlainTextEdit *>("Note")->setPlainText("Window cleaned.");
+
+        NotifyRunEnding();
+        StopToolPanels();
+        workbench.reset();
+        workbench = std::make_unique<Workbench>(Options{});
+        QVERIFY(StartToolPanels());
+        DisplayPanel(panelHandle);
+        PumpEvents(50);
+
+        main = rtPanelWidget(panelHandle);
+        QCOMPARE(main->size(), mainSize);
+        trend = main->findChild<TrendWindow *>();
+        QVERIFY(trend && trend->isVisible());
+        QCOMPARE(trend->size(), QSize(900, 640));
+        QVERIFY(trend->findChild<QToolButton *>("Last 10 min")->isChecked());
+        QVERIFY(!main->findChild<CommLogWindow *>()); // it was closed
+        main->findChild<QAction *>("Communication log")->trigger();
+        log = main->findChild<CommLogWindow *>();
+        QCOMPARE(log->findChild<QComboBox *>("Directions")->currentIndex(), 2);
+        QVERIFY(log->findChild<QCheckBox *>("Only problems")->isChecked());
+        QCOMPARE(log->findChild<QTableView *>("Rows")->columnWidth(2), 222);
+        QCOMPARE(main->findChild<QPlainTextEdit *>("Note")->toPlainText(), "Window cleaned.");
     }
 };
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Parameter sets compared: the places' sets through start-up, Get, Send and the file, the
-// change markers on the panels, the compare view's highlighting, summary and CSV, and a file
-// added to the view that stays out of the panels.
+// change markers on the panels, the compare view's highlighting, summary and CSV, a file
+// added to the view that stays out of the panels, and the shades of the workbench's views on a
+// dark palette.
 #include "ops/transfer.h"
 #include "params/panel_binding.h"
 #include "runtime/runtime.h"
@@ -13,16 +14,22 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "workbench/comm_log.h"
+#include "workbench/comm_row_text.h"
+#include "workbench/comm_table_model.h"
 #include "workbench/compare_window.h"
 #include "workbench/menu_bar.h"
 #include "workbench/set_compare.h"
+#include "workbench/trend_chart.h"
 
+#include <QApplication>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 using namespace toolprobe;
@@ -37,6 +44,19 @@ void writeSet(const QString &path, const Words &w) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     for (unsigned short v : w)
         file.write(QByteArray::number(v) + '\n');
+}
+
+// The contrast ratio of two colours as WCAG defines it, 1 to 21.
+double contrast(const QColor &a, const QColor &b) {
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
 }
 
 Words wordsOf(const PlacedSet *set) {
@@ -255,6 +275,47 @@ class CompareTest : public QObject {
         bad.close();
         QVERIFY(!view->addFile(bad.fileName()));
         QCOMPARE(view->table()->columnCount(), columns + 1);
+    }
+
+    // With a dark palette the shaded cells of the compare view, the log's coloured rows and the
+    // trend chart keep their text readable (contrast of at least 4.5, as WCAG asks of text).
+    void darkPaletteKeepsTextReadable() {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+        dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
+        dark.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(dark);
+        const auto textOn = [&](const QVariant &foreground, const QVariant &background) {
+            const QColor text = foreground.isValid() ? foreground.value<QBrush>().color()
+                                                     : dark.color(QPalette::Text);
+            return contrast(text, background.value<QBrush>().color());
+        };
+
+        CompareWindow *view = compare->showWindow();
+        QTRY_VERIFY(textOn(view->table()->item(4, 7)->data(Qt::ForegroundRole),
+                           view->table()->item(4, 7)->data(Qt::BackgroundRole)) >= 4.5);
+
+        CommLog log;
+        log.takeStatus("Echo Check - Line Ok!");
+        log.takeStatus("Timeout-RS-232...");
+        CommTableModel rows(log);
+        rows.catchUp();
+        QCOMPARE(rows.rowCount(), 2);
+        for (int r = 0; r < 2; ++r) {
+            const QModelIndex cell = rows.index(r, int(CommColumn::Decoding));
+            QVERIFY(cell.data(Qt::BackgroundRole).isValid());
+            QVERIFY2(textOn(cell.data(Qt::ForegroundRole), cell.data(Qt::BackgroundRole)) >= 4.5,
+                     qPrintable(QString::number(r)));
+        }
+
+        TrendChart chart;
+        chart.resize(400, 300);
+        const QImage picture = chart.toPixmap().toImage();
+        QCOMPARE(picture.pixelColor(2, 2), dark.color(QPalette::Base));
+        QVERIFY(contrast(chart.xAxis->tickLabelColor(), dark.color(QPalette::Base)) >= 4.5);
+        QApplication::setPalette(before);
     }
 };
 

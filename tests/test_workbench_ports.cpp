@@ -19,6 +19,7 @@
 #include "workbench/port_diagnostics_view.h"
 #include "workbench/port_finder.h"
 #include "workbench/port_ring.h"
+#include "workbench/port_table.h"
 #include "workbench/serial_events.h"
 
 #include <QAbstractItemView>
@@ -126,6 +127,7 @@ class WorkbenchPortsTest : public QObject {
         qputenv("RMOX_COM1", link().toLocal8Bit());
         qputenv("RMOX_COM3", overrideLink().toLocal8Bit());
         qputenv("RMOX_COM12", farLink().toLocal8Bit());
+        NoteCommandLinePorts({12}); // as --port 12=... sets it
         QVERIFY(StartToolPanels());
         menus = std::make_unique<MenuBar>();
         core = std::make_unique<CoreEvents>();
@@ -161,6 +163,7 @@ class WorkbenchPortsTest : public QObject {
         QCOMPARE(item(6), QString("6: /dev/ttyUSB1 — not present"));
         QCOMPARE(item(3), "3: " + overrideLink() + " — not present");
         QCOMPARE(ring()->itemData(2, Qt::ToolTipRole).toString(), QString("set by RMOX_COM3"));
+        QCOMPARE(ring()->itemData(11, Qt::ToolTipRole).toString(), QString("set by --port"));
         QCOMPARE(item(11), QString("11: /dev/rfcomm0 — serial port"));
         QCOMPARE(item(13), QString("13: /dev/ttyAMA0 — serial port"));
         QCOMPARE(item(14), QString("14: /dev/ttyCH343USB0 — USB Single Serial (WCH, 5434012345)"));

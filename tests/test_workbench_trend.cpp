@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend: its statistics against values worked out by hand, its memory over ten hours,
-// its chart's bounded drawing, the recording of a Run against the simulated sensor started with
-// --record, and a recording that meets a file size limit.
+// a step of the wall clock, its cursors on frames, its chart's bounded drawing, the recording
+// of a Run against the simulated sensor started with --record, and a recording that meets a
+// file size limit.
 #include "link/COM232.h"
 #include "ops/run_stop.h"
 #include "params/units.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,7 +111,7 @@ class TrendTest : public QObject {
         ValueStats expected, lastFive;
         for (int i = 0; i < 10'000; ++i) {
             const float v = float(i % 11);
-            store.append(Millis(i) * 100, valuesOf(v));
+            store.append(Millis(i) * 100, Millis(i) * 100, valuesOf(v));
             expected.add(v);
             if (i >= 9950)
                 lastFive.add(v);
@@ -131,11 +133,48 @@ class TrendTest : public QObject {
         const Millis frameMs = 38;
         const std::int64_t frames = 10LL * 3600 * 1000 / frameMs;
         for (std::int64_t i = 0; i < frames; ++i)
-            store.append(i * frameMs, valuesOf(float(i % 5)));
+            store.append(i * frameMs, i * frameMs, valuesOf(float(i % 5)));
         QCOMPARE(store.whole(Unit::Pixels).frames(), frames);
         QVERIFY(store.frames().size() <= TrendStore::Limits{}.maxFrames);
         QVERIFY(store.buckets().size() <= TrendStore::Limits{}.maxBuckets);
         QVERIFY(store.firstMs() == 0);
+    }
+
+    // The wall clock set back an hour in the middle of ten seconds of frames: the frames keep
+    // their spacing and are labelled by the clock's newest reading. A cursor stands on a frame,
+    // and its readout names that frame; the arrow keys step it, + zooms.
+    void clockStepKeepsSpacingAndCursorsStandOnFrames() {
+        TrendStore store;
+        const Millis wall = 1'700'000'000'000;
+        const Millis hour = 3'600'000;
+        for (int i = 0; i < 100; ++i)
+            store.append(5'000 + i * 100, wall + i * 100 - (i >= 50 ? hour : 0),
+                         valuesOf(float(i)));
+        const TrendSummary whole = store.whole(Unit::Pixels);
+        QCOMPARE(whole.framesPerSecond(), 10.0);
+        QCOMPARE(store.over(7'000, 7'900, Unit::Pixels).frames(), 10);
+        QCOMPARE(whole.firstWallMs(), wall - hour);
+        QCOMPARE(whole.lastWallMs(), wall + 9'900 - hour);
+
+        QAction record;
+        TrendWindow window(store, &record, nullptr);
+        window.show();
+        window.follow(TrendWindow::Span::All);
+        TrendChart *chart = window.chart();
+        const int x = int(chart->xAxis->coordToPixel((5'000 + 20 * 100 + 70) / 1000.0));
+        QTest::mouseClick(chart, Qt::LeftButton, {}, QPoint(x, chart->axisRect()->center().y()));
+        QCOMPARE(chart->cursorA(), std::optional<Millis>(5'000 + 21 * 100));
+        const auto *readout = window.findChild<QLabel *>("Cursor readout");
+        const QString at =
+            QDateTime::fromMSecsSinceEpoch(wall + 2'100 - hour).toString("HH:mm:ss.zzz");
+        QVERIFY2(readout->text().startsWith("A " + at + ": first edge 21,"),
+                 qPrintable(readout->text()));
+        QTest::keyClick(chart, Qt::Key_Right);
+        QCOMPARE(chart->cursorA(), std::optional<Millis>(5'000 + 22 * 100));
+        QVERIFY(readout->text().contains("first edge 22,"));
+        const double span = chart->xAxis->range().size();
+        QTest::keyClick(chart, Qt::Key_Plus);
+        QVERIFY(chart->xAxis->range().size() < span * 0.9);
     }
 
     // Ten minutes of frames on a chart some hundred pixels wide: a few points per column.
@@ -143,7 +182,8 @@ class TrendTest : public QObject {
         TrendStore store;
         const Millis now = QDateTime::currentMSecsSinceEpoch();
         for (int i = 0; i < 15'000; ++i)
-            store.append(now - 600'000 + i * 40, valuesOf(float(300 + i % 9)));
+            store.append(now - 600'000 + i * 40, now - 600'000 + i * 40,
+                         valuesOf(float(300 + i % 9)));
         QAction record;
         TrendWindow window(store, &record, nullptr);
         window.show();

@@ -7,5 +7,6 @@
 class QWidget;
 
 void ShowAboutDialog(QWidget *parent);
-// The README installed with the tool, or the one of the source tree it was built from.
+// The README installed with the tool, or the one beside the executable in the build tree;
+// empty when there is none.
 QString ReadmePath();

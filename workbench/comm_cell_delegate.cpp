@@ -51,7 +51,10 @@ void CommCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const qreal y = r.top() + (r.height() - option.fontMetrics.height()) / 2.0;
     painter->save();
     painter->setFont(option.font);
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const QVariant foreground = index.data(Qt::ForegroundRole);
+    painter->setPen(selected               ? option.palette.color(QPalette::HighlightedText)
+                    : foreground.isValid() ? foreground.value<QBrush>().color()
+                                           : option.palette.color(QPalette::Text));
     painter->drawStaticText(QPointF(x, y), cell.text);
     painter->restore();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_log_window.h"
 
+#include "workbench/close_button.h"
 #include "workbench/comm_cell_delegate.h"
 #include "workbench/comm_decode.h"
 #include "workbench/comm_log.h"
@@ -13,6 +14,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -64,10 +66,14 @@ CommLogWindow::CommLogWindow(const CommLog &log, QWidget *parent)
     layout->addWidget(makeControls());
     makeTable();
     layout->addWidget(table_, 1);
-    layout->addWidget(counts_);
     layout->addWidget(file_);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(counts_, 1);
+    bottom->addWidget(AddCloseButton(this));
+    layout->addLayout(bottom);
     timer_.setInterval(kRefreshMs);
     timer_.callOnTimeout(this, &CommLogWindow::refresh);
+    restoreSettings();
 }
 
 void CommLogWindow::setFileText(const QString &text) {
@@ -87,31 +93,57 @@ QToolButton *CommLogWindow::makeOrderButton(QWidget *bar) {
     auto *button = addButton(bar, QStringLiteral("&Orders: all"), QStringLiteral("Orders"));
     button->setPopupMode(QToolButton::InstantPopup);
     auto *menu = new QMenu(button);
-    QList<QAction *> actions;
     for (int order = 1; order <= kHighestOrder + 1; ++order) {
         QAction *action =
             menu->addAction(order <= kHighestOrder ? OrderTitle(order) : QStringLiteral("other"));
         action->setCheckable(true);
         action->setChecked(true);
         action->setData(order <= kHighestOrder ? order : 0);
-        actions << action;
+        orderItems_ << action;
     }
     button->setMenu(menu);
-    connect(menu, &QMenu::triggered, this, [this, button, actions] {
-        quint16 mask = 0;
-        QStringList shown;
-        for (QAction *a : actions)
-            if (a->isChecked()) {
-                mask |= quint16(1u << a->data().toInt());
-                shown << (a->data().toInt() ? a->data().toString() : QStringLiteral("other"));
-            }
-        filter_.setOrders(mask);
-        button->setText(mask == CommLogFilter::kAllOrders
-                            ? QStringLiteral("&Orders: all")
-                            : QStringLiteral("&Orders: %1")
-                                  .arg(shown.isEmpty() ? QStringLiteral("none") : shown.join(' ')));
-    });
+    connect(menu, &QMenu::triggered, this, &CommLogWindow::ordersChosen);
     return button;
+}
+
+void CommLogWindow::ordersChosen() {
+    quint16 mask = 0;
+    QStringList shown;
+    for (QAction *a : orderItems_)
+        if (a->isChecked()) {
+            mask |= quint16(1u << a->data().toInt());
+            shown << (a->data().toInt() ? a->data().toString() : QStringLiteral("other"));
+        }
+    filter_.setOrders(mask);
+    orders_->setText(mask == CommLogFilter::kAllOrders
+                         ? QStringLiteral("&Orders: all")
+                         : QStringLiteral("&Orders: %1")
+                               .arg(shown.isEmpty() ? QStringLiteral("none") : shown.join(' ')));
+}
+
+void CommLogWindow::restoreSettings() {
+    QSettings settings = WorkbenchSettings();
+    settings.beginGroup(SettingsGroup(objectName()));
+    directions_->setCurrentIndex(settings.value(QStringLiteral("directions"), 0).toInt());
+    const quint16 mask =
+        quint16(settings.value(QStringLiteral("orders"), CommLogFilter::kAllOrders).toUInt());
+    for (QAction *a : orderItems_)
+        a->setChecked(mask & (1u << a->data().toInt()));
+    ordersChosen();
+    problems_->setChecked(settings.value(QStringLiteral("problemsOnly"), false).toBool());
+    table_->horizontalHeader()->restoreState(
+        settings.value(QStringLiteral("columns")).toByteArray());
+}
+
+void CommLogWindow::saveSettings(QSettings &settings) const {
+    settings.setValue(QStringLiteral("directions"), directions_->currentIndex());
+    quint16 mask = 0;
+    for (const QAction *a : orderItems_)
+        if (a->isChecked())
+            mask |= quint16(1u << a->data().toInt());
+    settings.setValue(QStringLiteral("orders"), mask);
+    settings.setValue(QStringLiteral("problemsOnly"), problems_->isChecked());
+    settings.setValue(QStringLiteral("columns"), table_->horizontalHeader()->saveState());
 }
 
 QWidget *CommLogWindow::makeControls() {
@@ -119,18 +151,18 @@ QWidget *CommLogWindow::makeControls() {
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
 
-    auto *directions = named(new QComboBox(bar), QStringLiteral("Directions"));
-    directions->addItems({QStringLiteral("Both directions"), QStringLiteral("To the sensor"),
-                          QStringLiteral("From the sensor")});
-    connect(directions, &QComboBox::currentIndexChanged, this,
+    directions_ = named(new QComboBox(bar), QStringLiteral("Directions"));
+    directions_->addItems({QStringLiteral("Both directions"), QStringLiteral("To the sensor"),
+                           QStringLiteral("From the sensor")});
+    connect(directions_, &QComboBox::currentIndexChanged, this,
             [this](int i) { filter_.setDirections(CommLogFilter::Directions(i)); });
-    row->addWidget(directions);
-    makeOrderButton(bar);
+    row->addWidget(directions_);
+    orders_ = makeOrderButton(bar);
 
-    auto *problems = named(new QCheckBox(QStringLiteral("Only p&roblems"), bar),
-                           QStringLiteral("Only problems"));
-    connect(problems, &QCheckBox::toggled, this, [this](bool on) { filter_.setProblemsOnly(on); });
-    row->addWidget(problems);
+    problems_ = named(new QCheckBox(QStringLiteral("Only p&roblems"), bar),
+                      QStringLiteral("Only problems"));
+    connect(problems_, &QCheckBox::toggled, this, [this](bool on) { filter_.setProblemsOnly(on); });
+    row->addWidget(problems_);
 
     auto *search = named(new QLineEdit(bar), QStringLiteral("Search"));
     search->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));

@@ -1,27 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // View → Communication log: the log live, one row per frame or event, with filters, a search,
-// pause, copy and save. It takes in new rows in batches, twice a second and only while it is
+// pause, copy and save. It takes in new rows in batches, once a second and only while it is
 // shown.
 #pragma once
 
 #include "workbench/comm_log_filter.h"
 #include "workbench/comm_table_model.h"
+#include "workbench/window_memory.h"
 
 #include <QTimer>
 #include <QWidget>
 
 class CommLog;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QTableView;
 class QToolButton;
 
-class CommLogWindow : public QWidget {
+class CommLogWindow : public QWidget, public KeepsSettings {
     Q_OBJECT
   public:
     CommLogWindow(const CommLog &log, QWidget *parent);
 
     // What becomes of the --log file, shown below the table.
     void setFileText(const QString &text);
+    // The filters and the columns' widths.
+    void saveSettings(QSettings &settings) const override;
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -30,6 +35,8 @@ class CommLogWindow : public QWidget {
   private:
     QWidget *makeControls();
     QToolButton *makeOrderButton(QWidget *bar);
+    void ordersChosen();
+    void restoreSettings();
     QToolButton *addButton(QWidget *bar, const QString &text, const QString &name);
     void makeTable();
     void refresh();
@@ -43,6 +50,10 @@ class CommLogWindow : public QWidget {
     CommTableModel model_;
     CommLogFilter filter_;
     QTableView *table_ = nullptr;
+    QComboBox *directions_ = nullptr;
+    QToolButton *orders_ = nullptr;
+    QList<QAction *> orderItems_;
+    QCheckBox *problems_ = nullptr;
     QToolButton *pause_ = nullptr;
     QToolButton *saveSelection_ = nullptr;
     QLabel *counts_ = nullptr;

@@ -3,22 +3,25 @@
 
 #include "workbench/comm_log.h"
 #include "workbench/comm_row_text.h"
+#include "workbench/shades.h"
 
 #include <QBrush>
-#include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
+#include <optional>
 
 namespace {
 
 constexpr quint16 kSevereMarks = MarkShort | MarkLate | MarkFailure;
 
-QVariant backgroundOf(const CommRow &row) {
+std::optional<Shade> shadeOf(const CommRow &row) {
     if (row.marks & kSevereMarks)
-        return QBrush(QColor(0xF6, 0xC6, 0xC6));
+        return Shade::Problem;
     if (row.marks)
-        return QBrush(QColor(0xFF, 0xEC, 0xB0));
+        return Shade::Notice;
     if (row.kind == RowKind::Status)
-        return QBrush(QColor(0xDD, 0xE8, 0xF8));
-    return {};
+        return Shade::Status;
+    return std::nullopt;
 }
 
 // Long cells wrap in their tool tips (rich text wraps, plain text does not).
@@ -98,7 +101,13 @@ QVariant CommTableModel::data(const QModelIndex &index, int role) const {
     case Qt::ToolTipRole:
         return toolTipOf(log_, *row, column);
     case Qt::BackgroundRole:
-        return backgroundOf(*row);
+        if (const auto shade = shadeOf(*row))
+            return QBrush(ShadeOf(QGuiApplication::palette(), *shade));
+        return {};
+    case Qt::ForegroundRole:
+        if (shadeOf(*row))
+            return QBrush(QGuiApplication::palette().color(QPalette::Text));
+        return {};
     case Qt::TextAlignmentRole:
         return rightAligned(column) ? int(Qt::AlignRight | Qt::AlignVCenter)
                                     : int(Qt::AlignLeft | Qt::AlignVCenter);

@@ -3,12 +3,15 @@
 
 #include "runtime/runtime.h"
 #include "state/globals.h"
+#include "workbench/shades.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
@@ -22,7 +25,6 @@ namespace {
 const QStringList kDescriptionHeaders = {QStringLiteral("Word"), QStringLiteral("Name"),
                                          QStringLiteral("Unit"), QStringLiteral("Range")};
 const int kPanelsColumn = 4;
-const QColor kDiffering(255, 214, 153);
 
 QPushButton *addButton(QHBoxLayout *row, const QString &text, const QString &name) {
     auto *button = new QPushButton(text);
@@ -45,7 +47,8 @@ QTableWidgetItem *valueCell(unsigned short value, std::optional<unsigned short> 
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     item->setData(Qt::UserRole, value);
     if (differs) {
-        item->setBackground(kDiffering);
+        item->setBackground(ShadeOf(QGuiApplication::palette(), Shade::Differing));
+        item->setForeground(QGuiApplication::palette().color(QPalette::Text));
         QFont bold = item->font();
         bold.setBold(true);
         item->setFont(bold);
@@ -209,6 +212,13 @@ bool CompareWindow::exportCsv(const QString &path) const {
 void CompareWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     emit refreshWanted();
+}
+
+// The shades of the cells follow a new palette.
+void CompareWindow::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && isVisible())
+        emit refreshWanted();
 }
 
 // The dialogs are window-modal but do not block: an operation the core is running goes on.

@@ -35,6 +35,7 @@ class CompareWindow : public QWidget {
 
   protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
   private:
     struct Column {

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <cstdio>
 
@@ -56,10 +57,10 @@ TrendWindow *LiveTrend::window() {
 }
 
 void LiveTrend::takeFrame(const QVector<quint16> &words) {
-    const Millis ms = QDateTime::currentMSecsSinceEpoch();
+    const Millis wallMs = QDateTime::currentMSecsSinceEpoch();
     const LiveValues values = LiveValuesOf(words.constData());
-    store_.append(ms, values);
-    recorder_.append(ms, words.constData(), values);
+    store_.append(QDeadlineTimer::current().deadline(), wallMs, values);
+    recorder_.append(wallMs, words.constData(), values);
     if (window_)
         window_->frameArrived();
 }

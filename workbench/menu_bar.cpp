@@ -40,6 +40,7 @@ MenuBar::MenuBar() {
     QObject::connect(quit, &QAction::triggered, main, [main] { main->close(); });
 
     QAction *readme = AddMenuItem(help_, QStringLiteral("&README"), QStringLiteral("README"));
+    readme->setEnabled(!ReadmePath().isEmpty());
     QObject::connect(readme, &QAction::triggered, main,
                      [] { QDesktopServices::openUrl(QUrl::fromLocalFile(ReadmePath())); });
     QAction *about = AddMenuItem(help_, QStringLiteral("&About"), QStringLiteral("About"));

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/port_diagnostics_view.h"
 
+#include "workbench/close_button.h"
+
+#include <QDialogButtonBox>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -8,10 +11,12 @@ PortDiagnosticsView::PortDiagnosticsView(QWidget *parent, std::function<QString(
     : QWidget(parent, Qt::Window), report_(std::move(report)), text_(new QTextBrowser) {
     setWindowTitle(QStringLiteral("Port diagnostics"));
     setAccessibleName(QStringLiteral("Port diagnostics"));
+    setObjectName(QStringLiteral("Port diagnostics"));
     text_->setAccessibleName(QStringLiteral("Port report"));
     text_->setOpenLinks(false);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text_);
+    layout->addWidget(AddCloseButton(this));
     resize(760, 460);
 }
 

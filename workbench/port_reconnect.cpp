@@ -100,10 +100,10 @@ void PortReconnect::reopen(const QString &path) {
     if (NodeOf(was) != NodeOf(path)) {
         if (overridden(port)) {
             seenGone_ = false;
-            emit told(QStringLiteral("port %1: the adapter came back as %2, but RMOX_COM%1 names "
-                                     "%3; pick the port that shows it")
+            emit told(QStringLiteral("port %1: the adapter came back as %2, but %3 names %4; "
+                                     "pick the port that shows it")
                           .arg(port)
-                          .arg(path, was));
+                          .arg(path, OverrideOrigin(port), was));
             return;
         }
         rtSetComDevice(port, path);

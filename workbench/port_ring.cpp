@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/port_ring.h"
 
+#include "workbench/elided_ring.h"
 #include "workbench/other_device_dialog.h"
 
 #include <QAbstractItemView>
@@ -20,6 +21,7 @@ PortRing::PortRing(QComboBox *ring) : QObject(ring), ring_(ring), toolTip_(ring-
     // Long item texts must not widen the panel; the list opens as wide as they need.
     ring_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     ring_->setMinimumContentsLength(kRingMinimumCharacters);
+    ElideRingText(ring_);
     ring_->addItem(QString::fromUtf8(kOtherText));
     auto *model = qobject_cast<QStandardItemModel *>(ring_->model());
     QStandardItem *other = model->item(otherIndex());

@@ -16,6 +16,11 @@ QString overrideOf(int port) {
     return qEnvironmentVariable(qPrintable(QStringLiteral("RMOX_COM%1").arg(port)));
 }
 
+QList<int> &commandLinePorts() {
+    static QList<int> ports;
+    return ports;
+}
+
 // "FT232R USB UART (FTDI, A50285BI)"
 QString whatIsBehind(const SerialDevice &d) {
     QStringList maker;
@@ -40,6 +45,17 @@ QString presentNode(const QString &path, const QString &node) {
 }
 
 } // namespace
+
+void NoteCommandLinePorts(const QList<int> &ports) {
+    commandLinePorts() = ports;
+}
+
+QString OverrideOrigin(int port) {
+    if (overrideOf(port).isEmpty())
+        return {};
+    return commandLinePorts().contains(port) ? QStringLiteral("--port")
+                                             : QStringLiteral("RMOX_COM%1").arg(port);
+}
 
 bool IsPresent(const QString &path, const DeviceScan &scan) {
     if (scan.find(path))
@@ -116,7 +132,7 @@ QString PortTable::itemDetails(int port, const DeviceScan &scan) const {
     QStringList lines;
     if (const SerialDevice *d = scan.find(pathOf(port)); d && !d->byId.isEmpty())
         lines << QStringLiteral("by-id: %1").arg(d->byId);
-    if (!overrideOf(port).isEmpty())
-        lines << QStringLiteral("set by RMOX_COM%1").arg(port);
+    if (const QString origin = OverrideOrigin(port); !origin.isEmpty())
+        lines << QStringLiteral("set by %1").arg(origin);
     return lines.join('\n');
 }

@@ -42,6 +42,11 @@ class PortTable {
     int count_ = kFixedPorts;
 };
 
+// The ports whose device --port gave; the other overrides come from RMOX_COM<n>.
+void NoteCommandLinePorts(const QList<int> &ports);
+// What set the device of `port`: "--port" or "RMOX_COM1"; empty when nothing did.
+QString OverrideOrigin(int port);
+
 // Whether `path` has a device behind it now: the serial layer lists it, or it is a watched path
 // that leads to a node. A built-in UART node without a port behind it counts as absent.
 bool IsPresent(const QString &path, const DeviceScan &scan);

@@ -41,6 +41,9 @@ ReportDialog::ReportDialog(Gather gather, QWidget *parent)
     note_->setAccessibleName(QStringLiteral("Note"));
     note_->setPlaceholderText(QStringLiteral("What was found, what was changed, what is left"));
     note_->setTabChangesFocus(true);
+    note_->setPlainText(WorkbenchSettings()
+                            .value(SettingsGroup(objectName()) + QStringLiteral("/note"))
+                            .toString());
     noteLabel->setBuddy(note_);
     result_->setWordWrap(true);
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -67,6 +70,10 @@ ReportDialog::ReportDialog(Gather gather, QWidget *parent)
 }
 
 ReportDialog::~ReportDialog() = default;
+
+void ReportDialog::saveSettings(QSettings &settings) const {
+    settings.setValue(QStringLiteral("note"), note_->toPlainText());
+}
 
 // Printers come and go; the button shows only while the system has one.
 void ReportDialog::showEvent(QShowEvent *event) {

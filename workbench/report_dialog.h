@@ -6,6 +6,7 @@
 #pragma once
 
 #include "workbench/service_report.h"
+#include "workbench/window_memory.h"
 
 #include <QDialog>
 #include <functional>
@@ -16,7 +17,7 @@ class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
 
-class ReportDialog : public QDialog {
+class ReportDialog : public QDialog, public KeepsSettings {
     Q_OBJECT
   public:
     using Gather = std::function<ServiceReport(const QString &note)>;
@@ -25,6 +26,8 @@ class ReportDialog : public QDialog {
 
     // Writes the report with the note typed so far; false with `error` set.
     bool saveTo(const QString &path, QString *error);
+    // The note typed so far, for the next run.
+    void saveSettings(QSettings &settings) const override;
 
   protected:
     void showEvent(QShowEvent *event) override;

@@ -199,8 +199,8 @@ QString liveBlock(const ReportLiveValues &live) {
         esc(QStringLiteral("Every live frame of Run and Data since start-up (or since the trend "
                            "was cleared): %1 frames from %2 to %3, %4 frames/s; values in %5.")
                 .arg(s.frames())
-                .arg(timeText(QDateTime::fromMSecsSinceEpoch(s.firstMs)),
-                     timeText(QDateTime::fromMSecsSinceEpoch(s.lastMs)))
+                .arg(timeText(QDateTime::fromMSecsSinceEpoch(s.firstWallMs())),
+                     timeText(QDateTime::fromMSecsSinceEpoch(s.lastWallMs())))
                 .arg(s.framesPerSecond(), 0, 'f', 2)
                 .arg(unit)));
     QString rows =

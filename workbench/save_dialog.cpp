@@ -1,32 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/save_dialog.h"
 
+#include "workbench/window_memory.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSettings>
 
 namespace {
 
 const QString kFolderKey = QStringLiteral("save/folder");
-
-QSettings settings() {
-    return QSettings(QStringLiteral("rmox-sensor-tool"), QStringLiteral("workbench"));
-}
 
 } // namespace
 
 void AskSavePath(QWidget *parent, const QString &title, const QString &name, const QString &filter,
                  const std::function<void(const QString &)> &chosen,
                  const std::function<void()> &cancelled) {
-    const QString folder = settings().value(kFolderKey, QDir::homePath()).toString();
+    const QString folder = WorkbenchSettings().value(kFolderKey, QDir::homePath()).toString();
     auto *dialog = new QFileDialog(parent, title, QDir(folder).filePath(name), filter);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QFileInfo(name).suffix());
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen](const QString &path) {
-        settings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+        WorkbenchSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
         chosen(path);
     });
     if (cancelled)

@@ -11,6 +11,7 @@ constexpr Millis kGapMs = 2000; // a longer silence between frames breaks the cu
 constexpr int kClickSlackPx = 3;
 constexpr double kFitMargin = 0.08;
 constexpr double kLeastValueRange = 2.0;
+constexpr double kKeyZoom = 1.5;
 
 struct CurveStyle {
     LiveChannel channel;
@@ -35,11 +36,40 @@ Millis msOf(double key) {
     return Millis(std::llround(key * 1000.0));
 }
 
+QColor blended(const QColor &from, const QColor &to, float share) {
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
+}
+
 Millis floorDiv(Millis a, Millis b) {
     return a / b - (a % b != 0 && a < 0 ? 1 : 0);
 }
 
 using Values = std::array<float, kLiveChannels>;
+
+// The time axis runs on the store's monotonic clock; its ticks and labels fall on whole times
+// of the wall clock.
+class WallClockTicker : public QCPAxisTickerDateTime {
+  public:
+    void setOffset(Millis wallOffsetMs) { offset_ = keyOf(wallOffsetMs); }
+
+  protected:
+    QVector<double> createTickVector(double tickStep, const QCPRange &range) override {
+        QVector<double> ticks = QCPAxisTickerDateTime::createTickVector(
+            tickStep, QCPRange(range.lower + offset_, range.upper + offset_));
+        for (double &tick : ticks)
+            tick -= offset_;
+        return ticks;
+    }
+    QString getTickLabel(double tick, const QLocale &locale, QChar formatChar,
+                         int precision) override {
+        return QCPAxisTickerDateTime::getTickLabel(tick + offset_, locale, formatChar, precision);
+    }
+
+  private:
+    double offset_ = 0;
+};
 
 } // namespace
 
@@ -71,9 +101,9 @@ TrendChart::TrendChart(QWidget *parent) : QCustomPlot(parent) {
     setAccessibleName(QStringLiteral("Trend chart"));
     setUpAxes();
     addCurves();
+    setFocusPolicy(Qt::StrongFocus);
     for (int i = 0; i < 2; ++i) {
         cursors_[i] = new QCPItemStraightLine(this);
-        cursors_[i]->setPen(QPen(i == 0 ? Qt::black : Qt::darkGray, 1, Qt::DashLine));
         cursorLabels_[i] = new QCPItemText(this);
         cursorLabels_[i]->setText(i == 0 ? QStringLiteral("A") : QStringLiteral("B"));
         cursorLabels_[i]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
@@ -81,6 +111,7 @@ TrendChart::TrendChart(QWidget *parent) : QCustomPlot(parent) {
         cursorLabels_[i]->setPadding(QMargins(3, 2, 0, 0));
     }
     clearCursors();
+    followPalette();
     // Nothing is drawn on the overlay: one paint buffer instead of two halves each replot's
     // filling and blending.
     layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
@@ -99,7 +130,7 @@ TrendChart::TrendChart(QWidget *parent) : QCustomPlot(parent) {
 }
 
 void TrendChart::setUpAxes() {
-    QSharedPointer<QCPAxisTickerDateTime> ticker(new QCPAxisTickerDateTime);
+    QSharedPointer<WallClockTicker> ticker(new WallClockTicker);
     ticker->setDateTimeFormat(QStringLiteral("hh:mm:ss"));
     xAxis->setTicker(ticker);
     xAxis->setLabel(QStringLiteral("Time"));
@@ -128,7 +159,6 @@ void TrendChart::addCurves() {
     for (const CurveStyle &c : kCurves) {
         QCPGraph *g = addGraph();
         g->setName(QString::fromUtf8(c.name));
-        g->setPen(QPen(c.color, 1, c.style));
         graphs_[c.channel] = g;
     }
     for (QCPGraph *g : graphs_)
@@ -151,6 +181,7 @@ Millis TrendChart::spanTo() const {
 }
 
 void TrendChart::draw(const TrendStore &store, Millis from, Millis to, Unit unit) {
+    static_cast<WallClockTicker *>(xAxis->ticker().data())->setOffset(store.wallOf(0));
     for (auto &p : points_)
         p.clear();
     yAxis->setLabel(QStringLiteral("Value (%1)").arg(QString::fromUtf8(UnitSymbol(unit))));
@@ -235,15 +266,17 @@ void TrendChart::clearCursors() {
     }
 }
 
-void TrendChart::placeCursor(int which, double key) {
-    cursorMs_[which] = msOf(key);
+void TrendChart::placeCursor(int which, Millis ms) {
+    if (cursorMs_[which] == ms)
+        return;
+    const double key = keyOf(ms);
+    cursorMs_[which] = ms;
     cursors_[which]->point1->setCoords(key, 0);
     cursors_[which]->point2->setCoords(key, 1);
     cursors_[which]->setVisible(true);
     cursorLabels_[which]->position->setCoords(key, 0.0);
     cursorLabels_[which]->setVisible(true);
     replot(rpQueuedReplot);
-    emit cursorsMoved();
 }
 
 // A click (not a drag) in the plot places cursor A with the left button, B with the right.
@@ -252,11 +285,11 @@ void TrendChart::mouseReleasedAt(QMouseEvent *event) {
         return;
     if (!axisRect()->rect().contains(event->pos()) || legend->outerRect().contains(event->pos()))
         return;
-    const double key = xAxis->pixelToCoord(event->pos().x());
+    const Millis ms = msOf(xAxis->pixelToCoord(event->pos().x()));
     if (event->button() == Qt::LeftButton)
-        placeCursor(0, key);
+        emit cursorPicked(0, ms);
     else if (event->button() == Qt::RightButton)
-        placeCursor(1, key);
+        emit cursorPicked(1, ms);
 }
 
 void TrendChart::toggleCurve(QCPAbstractLegendItem *item) {
@@ -268,6 +301,69 @@ void TrendChart::toggleCurve(QCPAbstractLegendItem *item) {
     curve->setVisible(visible);
     if (curve == graphs_[kBandLowChannel])
         graphs_[kBandHighChannel]->setVisible(visible);
-    entry->setTextColor(visible ? Qt::black : Qt::gray);
+    entry->setTextColor(
+        palette().color(visible ? QPalette::Active : QPalette::Disabled, QPalette::Text));
     emit curvesToggled();
+}
+
+void TrendChart::keyPressEvent(QKeyEvent *event) {
+    const int which = event->modifiers() & Qt::ShiftModifier ? 1 : 0;
+    const double centre = xAxis->range().center();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        emit cursorStepped(which, event->key() == Qt::Key_Right);
+        return;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        xAxis->scaleRange(1 / kKeyZoom, centre);
+        break;
+    case Qt::Key_Minus:
+        xAxis->scaleRange(kKeyZoom, centre);
+        break;
+    default:
+        QCustomPlot::keyPressEvent(event);
+        return;
+    }
+    replot(rpQueuedReplot);
+}
+
+void TrendChart::changeEvent(QEvent *event) {
+    QCustomPlot::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        followPalette();
+        replot(rpQueuedReplot);
+    }
+}
+
+// The chart's background, axes, grid, legend and cursors in the palette's colours; the curves
+// lighter on a dark background.
+void TrendChart::followPalette() {
+    const QPalette p = palette();
+    const QColor base = p.color(QPalette::Base);
+    const QColor text = p.color(QPalette::Text);
+    const QColor faint = blended(base, text, 0.2);
+    setBackground(base);
+    for (QCPAxis *axis : {xAxis, yAxis}) {
+        axis->setBasePen(QPen(text));
+        axis->setTickPen(QPen(text));
+        axis->setSubTickPen(QPen(text));
+        axis->setTickLabelColor(text);
+        axis->setLabelColor(text);
+        axis->grid()->setPen(QPen(faint, 0, Qt::DotLine));
+    }
+    legend->setBrush(base);
+    legend->setTextColor(text);
+    for (int i = 0; i < legend->itemCount(); ++i)
+        if (auto *entry = qobject_cast<QCPPlottableLegendItem *>(legend->item(i)))
+            entry->setTextColor(
+                p.color(entry->plottable()->visible() ? QPalette::Active : QPalette::Disabled,
+                        QPalette::Text));
+    const bool dark = base.lightnessF() < 0.5;
+    for (const CurveStyle &c : kCurves)
+        graphs_[c.channel]->setPen(QPen(dark ? c.color.lighter(150) : c.color, 1, c.style));
+    for (int i = 0; i < 2; ++i) {
+        cursors_[i]->setPen(QPen(i == 0 ? text : blended(base, text, 0.6), 1, Qt::DashLine));
+        cursorLabels_[i]->setColor(text);
+    }
 }

@@ -21,9 +21,9 @@ QString timeOf(Millis ms) {
 
 QString heading(const StatisticsBlock &b, Unit unit) {
     const TrendSummary &s = b.summary;
-    const QString span = s.frames()
-                             ? QStringLiteral(" %1 – %2").arg(timeOf(s.firstMs), timeOf(s.lastMs))
-                             : QString();
+    const QString span =
+        s.frames() ? QStringLiteral(" %1 – %2").arg(timeOf(s.firstWallMs()), timeOf(s.lastWallMs()))
+                   : QString();
     return QStringLiteral("%1%2: %3 frames, %4 frames/s, values in %5")
         .arg(b.title, span)
         .arg(s.frames())

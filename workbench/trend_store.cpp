@@ -28,11 +28,14 @@ double TrendSummary::framesPerSecond() const {
     return frames() < 2 || span <= 0 ? 0.0 : double(frames() - 1) * 1000.0 / double(span);
 }
 
-void TrendStore::append(Millis ms, const LiveValues &values) {
+void TrendStore::append(Millis ms, Millis wallMs, const LiveValues &values) {
     if (!frames_.empty())
         ms = std::max(ms, frames_.back().ms);
     else if (buckets_.empty())
         originMs_ = ms;
+    wallOffsetMs_ = wallMs - ms;
+    for (TrendSummary &summary : whole_)
+        summary.wallOffsetMs = wallOffsetMs_;
     addValues(whole_[0], ms, values.pixels);
     addValues(whole_[1], ms, values.micrometres);
     frames_.push_back({ms, values});
@@ -92,6 +95,7 @@ std::deque<TrendFrame>::const_iterator TrendStore::frameAt(Millis ms) const {
 
 TrendSummary TrendStore::over(Millis from, Millis to, Unit unit) const {
     TrendSummary summary;
+    summary.wallOffsetMs = wallOffsetMs_;
     for (const TrendBucket &b : buckets_)
         if (b.lastMs >= from && b.firstMs <= to)
             mergeBucket(summary, b, unit);
@@ -112,10 +116,33 @@ std::optional<TrendFrame> TrendStore::nearest(Millis ms) const {
     auto b =
         std::lower_bound(buckets_.begin(), buckets_.end(), ms,
                          [](const TrendBucket &bucket, Millis t) { return bucket.lastMs < t; });
-    TrendFrame f{(b->firstMs + b->lastMs) / 2, {}};
+    return meanOf(*b);
+}
+
+TrendFrame TrendStore::meanOf(const TrendBucket &b) {
+    TrendFrame f{(b.firstMs + b.lastMs) / 2, {}};
     for (int c = 0; c < kLiveChannels; ++c) {
-        f.values.pixels[std::size_t(c)] = float(b->of(Unit::Pixels, c).mean());
-        f.values.micrometres[std::size_t(c)] = float(b->of(Unit::Micrometres, c).mean());
+        f.values.pixels[std::size_t(c)] = float(b.of(Unit::Pixels, c).mean());
+        f.values.micrometres[std::size_t(c)] = float(b.of(Unit::Micrometres, c).mean());
     }
     return f;
+}
+
+// Older buckets, then the frames, in the order of their times.
+std::optional<TrendFrame> TrendStore::neighbour(Millis ms, bool later) const {
+    const auto middle = [](const TrendBucket &b) { return (b.firstMs + b.lastMs) / 2; };
+    if (later) {
+        for (const TrendBucket &b : buckets_)
+            if (middle(b) > ms)
+                return meanOf(b);
+        auto it = std::upper_bound(frames_.begin(), frames_.end(), ms,
+                                   [](Millis t, const TrendFrame &f) { return t < f.ms; });
+        return it == frames_.end() ? std::nullopt : std::optional<TrendFrame>(*it);
+    }
+    if (auto it = frameAt(ms); it != frames_.begin())
+        return *(it - 1);
+    for (auto b = buckets_.rbegin(); b != buckets_.rend(); ++b)
+        if (middle(*b) < ms)
+            return meanOf(*b);
+    return std::nullopt;
 }

@@ -14,17 +14,23 @@
 #include <optional>
 #include <vector>
 
-using Millis = std::int64_t; // milliseconds since the epoch
+// Milliseconds. Frames are spaced by a monotonic clock, so that a step of the wall clock can
+// neither bunch nor fold them; they are labelled with the wall clock (see TrendStore::wallOf).
+using Millis = std::int64_t;
 
 // The values whose statistics are shown: first edge, second edge, third value, teach value.
 constexpr int kStatChannels = 4;
 
 struct TrendSummary {
     std::array<ValueStats, kStatChannels> values;
-    Millis firstMs = 0;
+    Millis firstMs = 0; // monotonic
     Millis lastMs = 0;
+    Millis wallOffsetMs = 0; // wall clock minus monotonic clock, as the store labels times
 
     std::int64_t frames() const { return values[0].count(); }
+    // Milliseconds since the epoch of the first and the last frame.
+    Millis firstWallMs() const { return firstMs + wallOffsetMs; }
+    Millis lastWallMs() const { return lastMs + wallOffsetMs; }
     // Frames per second between the first and the last frame; 0 below two frames.
     double framesPerSecond() const;
 };
@@ -57,9 +63,14 @@ class TrendStore {
     TrendStore() : TrendStore(Limits{}) {}
     explicit TrendStore(const Limits &limits) : limits_(limits), bucketMs_(limits.firstBucketMs) {}
 
-    // A frame older than the newest one is taken as coming at the same time.
-    void append(Millis ms, const LiveValues &values);
+    // `ms` is the monotonic time of the frame, `wallMs` the wall clock's reading at that
+    // moment. A frame older than the newest one is taken as coming at the same time.
+    void append(Millis ms, Millis wallMs, const LiveValues &values);
     void clear();
+
+    // The wall-clock time of the monotonic time `ms`, by the wall clock's reading at the newest
+    // frame: after a step of the clock every label moves alike, and the spacing stays.
+    Millis wallOf(Millis ms) const { return ms + wallOffsetMs_; }
 
     bool empty() const { return frames_.empty(); }
     Millis firstMs() const {
@@ -82,15 +93,20 @@ class TrendStore {
     // The kept frame nearest to `ms`; where only buckets are left, the means of the bucket
     // that holds `ms` (or the nearest one), at its middle. Nothing when the store is empty.
     std::optional<TrendFrame> nearest(Millis ms) const;
+    // The frame (or bucket, as `nearest` gives it) just after `ms` (`later`) or just before it;
+    // nothing past the ends.
+    std::optional<TrendFrame> neighbour(Millis ms, bool later) const;
 
   private:
     static std::size_t slot(Unit unit) { return unit == Unit::Pixels ? 0 : 1; }
     void fold(const TrendFrame &frame);
     void coarsen();
+    static TrendFrame meanOf(const TrendBucket &b);
 
     Limits limits_;
     Millis bucketMs_;
     Millis originMs_ = 0;
+    Millis wallOffsetMs_ = 0;
     std::int64_t revision_ = 0;
     std::deque<TrendFrame> frames_;
     std::vector<TrendBucket> buckets_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/trend_window.h"
 
+#include "workbench/close_button.h"
 #include "workbench/trend_chart.h"
 #include "workbench/trend_statistics.h"
 
@@ -8,12 +9,14 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -23,9 +26,9 @@ namespace {
 constexpr int kRefreshMs = 1000;
 constexpr Millis kMinuteMs = 60 * 1000;
 constexpr Millis kLeastSpanMs = 1000;
-const QString kReadoutHint =
-    QStringLiteral("Left click: cursor A · right click: cursor B · wheel: zoom · drag: pan · "
-                   "click a legend entry to hide its curve");
+const QString kReadoutHint = QStringLiteral(
+    "Left click or ←/→: cursor A · right click or Shift+←/→: cursor B · wheel or +/−: zoom · "
+    "drag: pan · click a legend entry to hide its curve");
 const char *const kReadoutNames[kStatChannels] = {"first edge", "second edge", "third value",
                                                   "teach value"};
 
@@ -39,14 +42,14 @@ QString numberOf(double v, bool sign = false) {
     return sign && v > 0 ? '+' + text : text;
 }
 
-QString readingOf(const char *cursor, const TrendFrame &f, Unit unit) {
+QString readingOf(const char *cursor, const TrendFrame &f, Millis wallMs, Unit unit) {
     QStringList values;
     for (int c = 0; c < kStatChannels; ++c)
         values << QStringLiteral("%1 %2")
                       .arg(QString::fromUtf8(kReadoutNames[c]))
                       .arg(numberOf(f.values.in(unit)[std::size_t(c)]));
     return QStringLiteral("%1 %2: %3")
-        .arg(QString::fromUtf8(cursor), timeOf(f.ms), values.join(", "));
+        .arg(QString::fromUtf8(cursor), timeOf(wallMs), values.join(", "));
 }
 
 QString differenceOf(const TrendFrame &a, const TrendFrame &b, Unit unit) {
@@ -81,6 +84,7 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     statistics_->setTextFormat(Qt::PlainText);
     statistics_->setAccessibleName(QStringLiteral("Statistics"));
     readout_->setAccessibleName(QStringLiteral("Cursor readout"));
+    readout_->setObjectName(readout_->accessibleName());
     readout_->setText(kReadoutHint);
     recording_->setAccessibleName(QStringLiteral("Recording"));
     auto *layout = new QVBoxLayout(this);
@@ -88,7 +92,10 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     layout->addWidget(chart_, 1);
     layout->addWidget(readout_);
     layout->addWidget(statistics_);
-    layout->addWidget(recording_);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(recording_, 1);
+    bottom->addWidget(AddCloseButton(this));
+    layout->addLayout(bottom);
     timer_.setInterval(kRefreshMs);
     timer_.callOnTimeout(this, &TrendWindow::tick);
     connect(chart_, &TrendChart::spanMovedByUser, this, [this] {
@@ -99,7 +106,24 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
         drawn_ = {};
         refresh();
     });
-    connect(chart_, &TrendChart::cursorsMoved, this, &TrendWindow::updateReadout);
+    QSettings settings = WorkbenchSettings();
+    follow(Span(std::clamp(
+        settings.value(SettingsGroup(objectName()) + QStringLiteral("/span"), int(span_)).toInt(),
+        int(Span::LastMinute), int(Span::All))));
+    connect(chart_, &TrendChart::cursorPicked, this,
+            [this](int which, Millis ms) { putCursor(which, store_.nearest(ms)); });
+    connect(chart_, &TrendChart::cursorStepped, this, [this](int which, bool later) {
+        const std::optional<Millis> at = which == 0 ? chart_->cursorA() : chart_->cursorB();
+        putCursor(which, at ? store_.neighbour(*at, later) : store_.nearest(newestShown()));
+    });
+}
+
+// A cursor stands on a frame, so that its line and its readout show the same one.
+void TrendWindow::putCursor(int which, const std::optional<TrendFrame> &frame) {
+    if (!frame)
+        return;
+    chart_->placeCursor(which, frame->ms);
+    updateReadout();
 }
 
 QToolButton *TrendWindow::addButton(QWidget *bar, const QString &text, const QString &name) {
@@ -145,6 +169,10 @@ QWidget *TrendWindow::makeControls(QAction *record) {
             &QToolButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(statisticsText()); });
     return bar;
+}
+
+void TrendWindow::saveSettings(QSettings &settings) const {
+    settings.setValue(QStringLiteral("span"), int(span_));
 }
 
 void TrendWindow::follow(Span span) {
@@ -247,6 +275,7 @@ QString TrendWindow::statisticsText() const {
         unit);
 }
 
+// A frame that has since gone into an older stretch moves its cursor to that stretch's middle.
 void TrendWindow::updateReadout() {
     const auto a = chart_->cursorA() ? store_.nearest(*chart_->cursorA()) : std::nullopt;
     const auto b = chart_->cursorB() ? store_.nearest(*chart_->cursorB()) : std::nullopt;
@@ -255,10 +284,14 @@ void TrendWindow::updateReadout() {
         return;
     }
     QStringList lines;
-    if (a)
-        lines << readingOf("A", *a, unit_);
-    if (b)
-        lines << readingOf("B", *b, unit_);
+    if (a) {
+        chart_->placeCursor(0, a->ms);
+        lines << readingOf("A", *a, store_.wallOf(a->ms), unit_);
+    }
+    if (b) {
+        chart_->placeCursor(1, b->ms);
+        lines << readingOf("B", *b, store_.wallOf(b->ms), unit_);
+    }
     if (a && b)
         lines << differenceOf(*a, *b, unit_);
     lines.last() += QStringLiteral(" (%1)").arg(QString::fromUtf8(UnitSymbol(unit_)));
@@ -267,6 +300,7 @@ void TrendWindow::updateReadout() {
 
 void TrendWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    chart_->setFocus();
     drawn_ = {};
     refresh();
     timer_.start();

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // View → Live trend: the strip chart of the live values with its controls (pause, the span to
-// follow, record, clear, copy), the cursors' readout and the statistics. It redraws a few
-// times a second, only while it is shown and only when there is something new. While frames
+// follow, record, clear, copy), the cursors' readout and the statistics. It redraws once a
+// second, only while it is shown and only when there is something new. While frames
 // come, a redraw waits for the next one: the operation has then just sent its next request,
 // and drawing while the sensor answers it delays nothing.
 #pragma once
 
 #include "workbench/trend_store.h"
+#include "workbench/window_memory.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -17,7 +18,7 @@ class QLabel;
 class QToolButton;
 class TrendChart;
 
-class TrendWindow : public QWidget {
+class TrendWindow : public QWidget, public KeepsSettings {
     Q_OBJECT
   public:
     enum class Span { LastMinute, LastTenMinutes, All };
@@ -36,6 +37,8 @@ class TrendWindow : public QWidget {
     void setRecordingText(const QString &text);
     QString statisticsText() const;
     TrendChart *chart() const { return chart_; }
+    // The span it follows.
+    void saveSettings(QSettings &settings) const override;
 
   protected:
     void showEvent(QShowEvent *event) override;
@@ -56,6 +59,7 @@ class TrendWindow : public QWidget {
     Millis newestShown() const;
     void updateStatistics(const Drawn &shown, Millis to);
     void updateReadout();
+    void putCursor(int which, const std::optional<TrendFrame> &frame);
 
     TrendStore &store_;
     TrendChart *chart_;

@@ -6,16 +6,21 @@
 #include "workbench/live_trend.h"
 #include "workbench/menu_bar.h"
 #include "workbench/port_finder.h"
+#include "workbench/port_table.h"
 #include "workbench/quit_signals.h"
 #include "workbench/report_feature.h"
 #include "workbench/serial_events.h"
 #include "workbench/set_compare.h"
+#include "workbench/window_memory.h"
 
+#include <QGuiApplication>
+#include <QIcon>
 #include <QtGlobal>
 
 Workbench::Workbench(const Options &options) : options_(options) {
     for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
         qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
+    NoteCommandLinePorts(options_.ports.keys());
     connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
     // Its windows and its thread go before the panels and the application object.
     connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });
@@ -25,6 +30,11 @@ Workbench::~Workbench() = default;
 
 // The panels exist, the application object too; the port is not open yet.
 void Workbench::build() {
+    // The desktop entry's name: the windows' class (StartupWMClass) and their icon.
+    QGuiApplication::setApplicationName(QStringLiteral("rmox-sensor-tool"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("rmox-sensor-tool"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("rmox-sensor-tool"), QIcon(QStringLiteral(":/rmox-sensor-tool.png"))));
     menus_ = std::make_unique<MenuBar>();
     auto *log = new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
@@ -34,4 +44,5 @@ void Workbench::build() {
     new ReportFeature(core_, *menus_, {*compare_, *graphs, *trend, *log}, options_.reportPath,
                       this);
     new QuitSignals(this);
+    new WindowMemory(core_, this);
 }

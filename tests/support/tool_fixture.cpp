@@ -8,7 +8,18 @@
 #include "state/panel_controls.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// The workbench's settings of a test process go to an empty folder of its own, never to the
+// user's; the processes it starts, the tool among them, inherit it.
+const QTemporaryDir configHome;
+[[maybe_unused]] const bool configHomeSet =
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+
+} // namespace
 
 bool StartToolPanels() {
     RegisterCallbacks();
