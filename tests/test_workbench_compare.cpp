@@ -15,16 +15,21 @@
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 #include "workbench/comm_log.h"
+#include "workbench/comm_log_window.h"
 #include "workbench/comm_row_text.h"
 #include "workbench/comm_table_model.h"
 #include "workbench/compare_window.h"
 #include "workbench/menu_bar.h"
 #include "workbench/set_compare.h"
 #include "workbench/trend_chart.h"
+#include "workbench/trend_window.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QPainter>
 #include <QSlider>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -110,6 +115,43 @@ class CompareTest : public QObject {
                 return true;
             },
             2000);
+    }
+
+    // docs/dark-theme.png: the main window above the communication log and the live trend.
+    void writeDarkScreenshot(const CommLog &log) {
+        CommLogWindow logWindow(log, nullptr);
+        logWindow.resize(900, 260);
+        logWindow.show();
+        TrendStore store;
+        for (int i = 0; i < 600; ++i) {
+            LiveValues v;
+            v.pixels[kFirstEdgeChannel] = float(380 + 6 * std::sin(i / 40.0));
+            v.pixels[kSecondEdgeChannel] = float(620 + 5 * std::cos(i / 50.0));
+            v.pixels[kTeachValueChannel] = 600;
+            v.pixels[kBandLowChannel] = 570;
+            v.pixels[kBandHighChannel] = 630;
+            store.append(i * 100, QDateTime::currentMSecsSinceEpoch() - 60'000 + i * 100, v);
+        }
+        QAction record(QStringLiteral("&Record"));
+        TrendWindow trend(store, &record, nullptr);
+        trend.resize(900, 640);
+        trend.show();
+        trend.chart()->placeCursor(0, 30'000);
+        DisplayPanel(panelHandle);
+        PumpEvents(100);
+        QWidget *main = rtPanelWidget(panelHandle);
+        const QList<QImage> parts = {main->grab().toImage(), logWindow.grab().toImage(),
+                                     trend.grab().toImage()};
+        const int right = parts[0].width();
+        QImage sheet(right + 900, std::max(parts[0].height(), 260 + 640), QImage::Format_RGB32);
+        sheet.fill(Qt::black);
+        QPainter painter(&sheet);
+        painter.drawImage(0, 0, parts[0]);
+        painter.drawImage(right, 0, parts[1]);
+        painter.drawImage(right, 260, parts[2]);
+        painter.end();
+        const QString path = qEnvironmentVariable("RMOX_SOURCE_DIR") + "/docs/dark-theme.png";
+        QVERIFY2(sheet.save(path), qPrintable(path));
     }
 
   private slots:
@@ -315,6 +357,8 @@ class CompareTest : public QObject {
         const QImage picture = chart.toPixmap().toImage();
         QCOMPARE(picture.pixelColor(2, 2), dark.color(QPalette::Base));
         QVERIFY(contrast(chart.xAxis->tickLabelColor(), dark.color(QPalette::Base)) >= 4.5);
+        if (qEnvironmentVariableIsSet("RMOX_WRITE_SCREENSHOTS"))
+            writeDarkScreenshot(log);
         QApplication::setPalette(before);
     }
 };
