@@ -71,6 +71,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -96,6 +97,7 @@ constexpr std::uint64_t kWarmUpExchanges = 3;
 constexpr std::uint64_t kWarmUpSweeps = 1;
 constexpr int kPollMs = 2;
 constexpr int kReferenceTimeoutMs = 2000;
+constexpr auto kQuietBeforeClient = std::chrono::milliseconds(100);
 
 // The ways a reply may reach the tool, as the simulator hands them over.
 struct DeliveryMode {
@@ -421,6 +423,10 @@ bool clientRate(const std::string &device, std::uint64_t warmUp, double seconds,
     const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // A reply to the tool's last request may still be on its way; taken for the client's, it
+    // would keep two requests on the line at once.
+    std::this_thread::sleep_for(kQuietBeforeClient);
+    tcflush(fd, TCIFLUSH);
     RateSpan span;
     const auto start = Clock::now();
     for (std::uint64_t count = 1; !span.started || span.lastSeconds - span.firstSeconds < seconds;
