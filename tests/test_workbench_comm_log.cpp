@@ -406,7 +406,8 @@ class CommLogTest : public QObject {
     }
 
     // The window takes rows in batches while shown, none while hidden; the filters and the
-    // saved CSV work on what the log holds.
+    // saved CSV work on what the log holds. At its smallest it still shows every control of
+    // its filter bar whole, none over another.
     void windowFollowsFiltersAndSaves() {
         CommLogFeature feature(core, serial, *menus, {});
         QAction *show = menus->view()->findChild<QAction *>("Communication log");
@@ -416,6 +417,17 @@ class CommLogTest : public QObject {
         QVERIFY(window && window->isVisible());
         auto *table = window->findChild<QTableView *>("Rows");
         QAbstractItemModel *shown = table->model();
+
+        window->resize(window->minimumSizeHint());
+        PumpEvents(50);
+        const QList<QWidget *> controls =
+            window->findChild<QWidget *>("Search")->parentWidget()->findChildren<QWidget *>(
+                Qt::FindDirectChildrenOnly);
+        for (const QWidget *a : controls) {
+            QVERIFY2(a->width() >= a->sizeHint().width(), qPrintable(a->objectName()));
+            for (const QWidget *b : controls)
+                QVERIFY(a == b || !a->geometry().intersects(b->geometry()));
+        }
 
         SimProcess sim({"--no-pacing", "--trailing-bytes", "2"});
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
@@ -81,17 +82,20 @@ void CommLogWindow::setFileText(const QString &text) {
     file_->setVisible(!text.isEmpty());
 }
 
-QToolButton *CommLogWindow::addButton(QWidget *bar, const QString &text, const QString &name) {
+QToolButton *CommLogWindow::addButton(QWidget *bar, QBoxLayout *row, const QString &text,
+                                      const QString &name) {
     auto *button = named(new QToolButton(bar), name);
     button->setText(text);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->layout()->addWidget(button);
+    row->addWidget(button);
     return button;
 }
 
-QToolButton *CommLogWindow::makeOrderButton(QWidget *bar) {
-    auto *button = addButton(bar, QStringLiteral("&Orders: all"), QStringLiteral("Orders"));
-    button->setPopupMode(QToolButton::InstantPopup);
+// A push button rather than a tool button: it keeps room for its menu arrow beside the text,
+// where a tool button draws the arrow over the text's end.
+QPushButton *CommLogWindow::makeOrderButton(QWidget *bar) {
+    auto *button =
+        named(new QPushButton(QStringLiteral("&Orders: all"), bar), QStringLiteral("Orders"));
     auto *menu = new QMenu(button);
     for (int order = 1; order <= kHighestOrder + 1; ++order) {
         QAction *action =
@@ -146,10 +150,16 @@ void CommLogWindow::saveSettings(QSettings &settings) const {
     settings.setValue(QStringLiteral("columns"), table_->horizontalHeader()->saveState());
 }
 
+// Two rows, the filters above the actions, so that every text shows whole down to the
+// window's smallest width.
 QWidget *CommLogWindow::makeControls() {
     auto *bar = new QWidget(this);
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto *rows = new QVBoxLayout(bar);
+    rows->setContentsMargins(0, 0, 0, 0);
+    auto *row = new QHBoxLayout;
+    auto *actions = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addLayout(actions);
 
     directions_ = named(new QComboBox(bar), QStringLiteral("Directions"));
     directions_->addItems({QStringLiteral("Both directions"), QStringLiteral("To the sensor"),
@@ -158,6 +168,7 @@ QWidget *CommLogWindow::makeControls() {
             [this](int i) { filter_.setDirections(CommLogFilter::Directions(i)); });
     row->addWidget(directions_);
     orders_ = makeOrderButton(bar);
+    row->addWidget(orders_);
 
     problems_ = named(new QCheckBox(QStringLiteral("Only p&roblems"), bar),
                       QStringLiteral("Only problems"));
@@ -167,6 +178,11 @@ QWidget *CommLogWindow::makeControls() {
     auto *search = named(new QLineEdit(bar), QStringLiteral("Search"));
     search->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));
     search->setClearButtonEnabled(true);
+    // Room for the whole placeholder, the frame and the clear button.
+    search->setMinimumWidth(
+        std::max(search->sizeHint().width(),
+                 search->fontMetrics().horizontalAdvance(search->placeholderText()) +
+                     search->sizeHint().height()));
     connect(search, &QLineEdit::textChanged, this,
             [this](const QString &t) { filter_.setSearch(t); });
     auto *find = new QAction(this);
@@ -175,15 +191,16 @@ QWidget *CommLogWindow::makeControls() {
     addAction(find);
     row->addWidget(search, 1);
 
-    pause_ = addButton(bar, QStringLiteral("&Pause"), QStringLiteral("Pause"));
+    pause_ = addButton(bar, actions, QStringLiteral("&Pause"), QStringLiteral("Pause"));
     pause_->setCheckable(true);
     connect(pause_, &QToolButton::toggled, this, &CommLogWindow::refresh);
-    connect(addButton(bar, QStringLiteral("&Copy"), QStringLiteral("Copy")), &QToolButton::clicked,
-            this, &CommLogWindow::copySelection);
-    connect(addButton(bar, QStringLiteral("&Save…"), QStringLiteral("Save")), &QToolButton::clicked,
-            this, [this] { save(allSeqs()); });
-    saveSelection_ =
-        addButton(bar, QStringLiteral("Save se&lection…"), QStringLiteral("Save selection"));
+    connect(addButton(bar, actions, QStringLiteral("&Copy"), QStringLiteral("Copy")),
+            &QToolButton::clicked, this, &CommLogWindow::copySelection);
+    connect(addButton(bar, actions, QStringLiteral("&Save…"), QStringLiteral("Save")),
+            &QToolButton::clicked, this, [this] { save(allSeqs()); });
+    saveSelection_ = addButton(bar, actions, QStringLiteral("Save se&lection…"),
+                               QStringLiteral("Save selection"));
+    actions->addStretch(1);
     saveSelection_->setEnabled(false);
     connect(saveSelection_, &QToolButton::clicked, this, [this] { save(selectedSeqs()); });
     return bar;

@@ -12,9 +12,11 @@
 #include <QWidget>
 
 class CommLog;
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTableView;
 class QToolButton;
 
@@ -34,10 +36,10 @@ class CommLogWindow : public QWidget, public KeepsSettings {
 
   private:
     QWidget *makeControls();
-    QToolButton *makeOrderButton(QWidget *bar);
+    QPushButton *makeOrderButton(QWidget *bar);
     void ordersChosen();
     void restoreSettings();
-    QToolButton *addButton(QWidget *bar, const QString &text, const QString &name);
+    QToolButton *addButton(QWidget *bar, QBoxLayout *row, const QString &text, const QString &name);
     void makeTable();
     void refresh();
     void updateCounts();
@@ -51,7 +53,7 @@ class CommLogWindow : public QWidget, public KeepsSettings {
     CommLogFilter filter_;
     QTableView *table_ = nullptr;
     QComboBox *directions_ = nullptr;
-    QToolButton *orders_ = nullptr;
+    QPushButton *orders_ = nullptr;
     QList<QAction *> orderItems_;
     QCheckBox *problems_ = nullptr;
     QToolButton *pause_ = nullptr;
