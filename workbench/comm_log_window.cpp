@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -26,7 +25,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -43,13 +41,6 @@ template <typename W> W *named(W *widget, const QString &name) {
     widget->setObjectName(name);
     widget->setAccessibleName(name);
     return widget;
-}
-
-QString defaultSavePath() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(folder.isEmpty() ? QDir::homePath() : folder)
-        .filePath(TimedFileName(QStringLiteral("communication-log"), QDateTime::currentDateTime(),
-                                QStringLiteral("txt")));
 }
 
 } // namespace
@@ -292,21 +283,19 @@ void CommLogWindow::copySelection() {
 
 // The dialog is not modal: a nested event loop here would hold up a running operation.
 void CommLogWindow::save(const QList<qint64> &seqs) {
-    auto *dialog =
-        new QFileDialog(this, QStringLiteral("Save the communication log"), defaultSavePath(),
-                        QStringLiteral("Text (*.txt);;CSV, one row per frame (*.csv)"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    QFileDialog *dialog = AskSavePath(
+        this, QStringLiteral("Save the communication log"),
+        TimedFileName(QStringLiteral("communication-log"), QDateTime::currentDateTime(),
+                      QStringLiteral("txt")),
+        QStringLiteral("Text (*.txt);;CSV, one row per frame (*.csv)"),
+        [this, seqs](const QString &path) {
+            QString error;
+            if (!SaveCommRows(log_, seqs, path, &error))
+                ShowProblem(this, QStringLiteral("Communication log"),
+                            QStringLiteral("%1 could not be written: %2").arg(path, error));
+        });
     connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &filter) {
         dialog->setDefaultSuffix(filter.contains(QLatin1String("csv")) ? QStringLiteral("csv")
                                                                        : QStringLiteral("txt"));
     });
-    connect(dialog, &QFileDialog::fileSelected, this, [this, seqs](const QString &path) {
-        QString error;
-        if (!SaveCommRows(log_, seqs, path, &error))
-            ShowProblem(this, QStringLiteral("Communication log"),
-                        QStringLiteral("%1 could not be written: %2").arg(path, error));
-    });
-    dialog->open();
 }

@@ -3,9 +3,9 @@
 
 #include "runtime/runtime.h"
 #include "state/globals.h"
+#include "workbench/save_dialog.h"
 #include "workbench/shades.h"
 
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -223,28 +223,17 @@ void CompareWindow::changeEvent(QEvent *event) {
 
 // The dialogs are window-modal but do not block: an operation the core is running goes on.
 void CompareWindow::chooseFile() {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Add a parameter file to the comparison"),
-                                   QString::fromLocal8Bit(proj_dir),
-                                   QStringLiteral("Parameter files (*.dat)"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    connect(dialog, &QFileDialog::fileSelected, this, &CompareWindow::addFile);
-    dialog->open();
+    AskOpenPath(this, QStringLiteral("Add a parameter file to the comparison"),
+                QString::fromLocal8Bit(proj_dir), QStringLiteral("Parameter files (*.dat)"),
+                [this](const QString &path) { addFile(path); });
 }
 
 void CompareWindow::chooseExport() {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Export the comparison"), QString(),
-                                   QStringLiteral("CSV files (*.csv)"));
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setDefaultSuffix(QStringLiteral("csv"));
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
-        if (!exportCsv(path)) {
-            note_->setText(QStringLiteral("%1 could not be written.").arg(path));
-            note_->show();
-        }
-    });
-    dialog->open();
+    AskSavePath(this, QStringLiteral("Export the comparison"), QStringLiteral("comparison.csv"),
+                QStringLiteral("CSV files (*.csv)"), [this](const QString &path) {
+                    if (!exportCsv(path)) {
+                        note_->setText(QStringLiteral("%1 could not be written.").arg(path));
+                        note_->show();
+                    }
+                });
 }

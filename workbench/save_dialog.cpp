@@ -10,24 +10,46 @@
 
 namespace {
 
-const QString kFolderKey = QStringLiteral("save/folder");
+const QString kSaveFolderKey = QStringLiteral("save/folder");
+const QString kOpenFolderKey = QStringLiteral("open/folder");
+
+// A dialog that starts at `start` and, when accepted, remembers the chosen file's folder under
+// `key` before handing the path on.
+QFileDialog *makeDialog(QWidget *parent, const QString &title, const QString &start,
+                        const QString &filter, const QString &key,
+                        const std::function<void(const QString &)> &chosen) {
+    auto *dialog = new QFileDialog(parent, title, start, filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                     [key, chosen](const QString &path) {
+                         WorkbenchSettings().setValue(key, QFileInfo(path).absolutePath());
+                         chosen(path);
+                     });
+    return dialog;
+}
 
 } // namespace
 
-void AskSavePath(QWidget *parent, const QString &title, const QString &name, const QString &filter,
-                 const std::function<void(const QString &)> &chosen,
-                 const std::function<void()> &cancelled) {
-    const QString folder = WorkbenchSettings().value(kFolderKey, QDir::homePath()).toString();
-    auto *dialog = new QFileDialog(parent, title, QDir(folder).filePath(name), filter);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
+QFileDialog *AskSavePath(QWidget *parent, const QString &title, const QString &name,
+                         const QString &filter, const std::function<void(const QString &)> &chosen,
+                         const std::function<void()> &cancelled) {
+    const QString folder = WorkbenchSettings().value(kSaveFolderKey, QDir::homePath()).toString();
+    QFileDialog *dialog =
+        makeDialog(parent, title, QDir(folder).filePath(name), filter, kSaveFolderKey, chosen);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix(QFileInfo(name).suffix());
-    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [chosen](const QString &path) {
-        WorkbenchSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
-        chosen(path);
-    });
     if (cancelled)
         QObject::connect(dialog, &QFileDialog::rejected, dialog, cancelled);
+    dialog->open();
+    return dialog;
+}
+
+void AskOpenPath(QWidget *parent, const QString &title, const QString &folder,
+                 const QString &filter, const std::function<void(const QString &)> &chosen) {
+    QFileDialog *dialog =
+        makeDialog(parent, title, WorkbenchSettings().value(kOpenFolderKey, folder).toString(),
+                   filter, kOpenFolderKey, chosen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->open();
 }
 

@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Asking for a file name to save to, without blocking: the operations wait in loops of their
 // own, and a dialog that ran its own event loop from inside one would hold that loop (and the
-// sensor traffic) until it closed. The folder of the last save is remembered across runs.
+// sensor traffic) until it closed. The folders of the last save and of the last file opened are
+// remembered across runs.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // Opens a save dialog in the remembered folder with `name` proposed; `chosen` gets the path
-// when the user accepts, `cancelled` runs otherwise.
-void AskSavePath(QWidget *parent, const QString &title, const QString &name, const QString &filter,
-                 const std::function<void(const QString &)> &chosen,
-                 const std::function<void()> &cancelled = {});
+// when the user accepts, `cancelled` runs otherwise. The dialog is returned for a caller that
+// adjusts it further; it deletes itself when closed.
+QFileDialog *AskSavePath(QWidget *parent, const QString &title, const QString &name,
+                         const QString &filter, const std::function<void(const QString &)> &chosen,
+                         const std::function<void()> &cancelled = {});
+// Opens a dialog to pick an existing file, in the folder of the last file picked this way (or
+// `folder` the first time); `chosen` gets the path when the user accepts.
+void AskOpenPath(QWidget *parent, const QString &title, const QString &folder,
+                 const QString &filter, const std::function<void(const QString &)> &chosen);
 // "<stem>-2024-05-01_12-34-56.<extension>"
 QString TimedFileName(const QString &stem, const QDateTime &at, const QString &extension);
 // Shows `text` in a message box that does not block.
