@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <malloc.h>
 
 namespace {
 
@@ -175,7 +176,9 @@ class CommLogTest : public QObject {
                  decoded);
     }
 
-    // Full, never over its bound, the newest rows kept; by bytes, then by time.
+    // Full, never over its bound, the newest rows kept; by bytes, then by time. At the default
+    // bound, replies fill the budget: the slots cost about what the rows held need, and the
+    // heap the ring takes stays within what it accounts for.
     void ringKeepsItsBounds() {
         constexpr qint64 kBytes = 200'000;
         CommRing ring(RingBounds{1'000'000'000'000, kBytes});
@@ -198,6 +201,24 @@ class CommLogTest : public QObject {
         }
         QCOMPARE(byTime.at(byTime.firstSeq())->ns, 7'900'000'000LL); // the last 2 s
         QCOMPARE(byTime.endSeq() - byTime.firstSeq(), 21);
+
+        const std::size_t heapBefore = mallinfo2().uordblks;
+        {
+            CommRing full;
+            for (int i = 0; i < 300'000; ++i) {
+                CommRow reply;
+                reply.kind = RowKind::Reply;
+                reply.ns = i;
+                reply.bytes = QByteArray(kFrameBytes, 'r');
+                full.append(std::move(reply));
+            }
+            const qint64 held = full.endSeq() - full.firstSeq();
+            QVERIFY2(held > 200'000, qPrintable(QString::number(held)));
+            QVERIFY(full.heldBytes() <= RingBounds{}.bytes);
+            const qint64 heapTaken = qint64(mallinfo2().uordblks) - qint64(heapBefore);
+            QVERIFY2(heapTaken <= full.heldBytes(),
+                     qPrintable(QStringLiteral("%1 > %2").arg(heapTaken).arg(full.heldBytes())));
+        }
     }
 
     // Every reply carries three bytes more than a frame. However they fall (dropped after the

@@ -5,23 +5,34 @@
 
 namespace {
 
-// A heap block's header and the allocator's own bookkeeping, for each of bytes and text.
-constexpr qint64 kBlockOverhead = 48;
-constexpr std::size_t kFirstSlots = 256;
+// glibc's malloc: a block takes what was asked plus its 8-byte header, rounded up to 16;
+// Qt's arrays put 16 bytes of their own before the data and a terminating null after it.
+constexpr qint64 kArrayHeader = 16;
+constexpr qint64 kMallocHeader = 8;
+
+qint64 heapBlockOf(qint64 dataBytes) {
+    return (kArrayHeader + dataBytes + kMallocHeader + 15) / 16 * 16;
+}
 
 } // namespace
 
 CommRing::CommRing(RingBounds bounds) : bounds_(bounds) {}
 
+// An empty array has no heap block; a shared one is counted as if the row owned it.
 qint64 CommRing::costOf(const CommRow &row) {
-    return row.bytes.size() + 2 * row.text.size() + 2 * kBlockOverhead;
+    qint64 cost = 0;
+    if (row.bytes.capacity() > 0 || !row.bytes.isEmpty())
+        cost += heapBlockOf(std::max(row.bytes.capacity(), row.bytes.size()) + 1);
+    if (row.text.capacity() > 0 || !row.text.isEmpty())
+        cost += heapBlockOf(2 * (std::max(row.text.capacity(), row.text.size()) + 1));
+    return cost;
 }
 
 void CommRing::append(CommRow row) {
-    if (count_ == qint64(slots_.size()))
-        grow();
+    if (head_ + count_ == qint64(blocks_.size()) * kBlockSlots)
+        blocks_.push_back(spare_ ? std::move(spare_) : std::make_unique<CommRow[]>(kBlockSlots));
     held_ += costOf(row);
-    slots_[slotOf(endSeq())] = std::move(row);
+    slot(endSeq()) = std::move(row);
     ++count_;
     evict();
 }
@@ -29,26 +40,24 @@ void CommRing::append(CommRow row) {
 const CommRow *CommRing::at(qint64 seq) const {
     if (seq < first_ || seq >= endSeq())
         return nullptr;
-    return &slots_[slotOf(seq)];
-}
-
-void CommRing::grow() {
-    std::vector<CommRow> larger(std::max(kFirstSlots, 2 * slots_.size()));
-    for (qint64 i = 0; i < count_; ++i)
-        larger[std::size_t(i)] = std::move(slots_[slotOf(first_ + i)]);
-    slots_ = std::move(larger);
-    head_ = 0;
+    return &slot(seq);
 }
 
 // The newest row always stays, however large it is.
 void CommRing::evict() {
-    const qint64 newest = slots_[slotOf(endSeq() - 1)].ns;
+    const qint64 newest = slot(endSeq() - 1).ns;
     while (count_ > 1 &&
-           (heldBytes() > bounds_.bytes || newest - slots_[head_].ns > bounds_.spanNs)) {
-        held_ -= costOf(slots_[head_]);
-        slots_[head_] = CommRow{};
-        head_ = (head_ + 1) % slots_.size();
+           (heldBytes() > bounds_.bytes || newest - slot(first_).ns > bounds_.spanNs)) {
+        CommRow &oldest = slot(first_);
+        held_ -= costOf(oldest);
+        oldest = CommRow{};
         ++first_;
         --count_;
+        if (++head_ == kBlockSlots) {
+            head_ = 0;
+            if (!spare_)
+                spare_ = std::move(blocks_.front());
+            blocks_.pop_front();
+        }
     }
 }

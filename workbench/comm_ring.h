@@ -3,13 +3,17 @@
 // memory they hold; the oldest rows go first. Each row has a sequence number that stays its own
 // while the row is held, so readers (the window, the log file) can follow the ring by number.
 //
-// The rows live in a circle of slots that only ever grows: once it has room for what the
-// bounds let it hold, appending a row allocates nothing.
+// The rows live in blocks of slots: a block is added when the newest is full and goes when
+// its last row left, so the slots cost about what the rows held need, and the rows fill the
+// whole bound. A block that goes is kept for the next one: once the ring is full, appending a
+// row allocates nothing but the row's own bytes and text.
 #pragma once
 
 #include "workbench/comm_row.h"
 
-#include <vector>
+#include <deque>
+#include <memory>
+#include <utility>
 
 struct RingBounds {
     qint64 spanNs = 10LL * 60 * 1000 * 1000 * 1000; // the newest row's time minus the oldest's
@@ -27,23 +31,41 @@ class CommRing {
     qint64 endSeq() const { return first_ + count_; }
     // The row with that number, or nullptr when it is not held.
     const CommRow *at(qint64 seq) const;
-    // The memory the ring accounts for: its slots, and the bytes and text of its rows with an
-    // estimate of their heap blocks.
-    qint64 heldBytes() const { return held_ + qint64(slots_.size() * sizeof(CommRow)); }
+    // The memory the ring accounts for: its blocks of slots (the kept one too), and the heap
+    // blocks of its rows' bytes and text.
+    qint64 heldBytes() const {
+        return held_ + qint64(blocks_.size() + (spare_ ? 1 : 0)) * kBlockBytes;
+    }
 
     // What a row's bytes and text cost beyond its slot.
     static qint64 costOf(const CommRow &row);
 
+    static constexpr qint64 kBlockSlots = 256;
+    // A block's slots, the array's and the allocator's headers, and its pointer in the deque.
+    static constexpr qint64 kBlockBytes = kBlockSlots * qint64(sizeof(CommRow)) + 48;
+
   private:
-    std::size_t slotOf(qint64 seq) const {
-        return (head_ + std::size_t(seq - first_)) % slots_.size();
+    using Block = std::unique_ptr<CommRow[]>;
+
+    // The block and the slot in it of the row numbered `seq`.
+    std::pair<std::size_t, std::size_t> placeOf(qint64 seq) const {
+        const qint64 offset = head_ + (seq - first_);
+        return {std::size_t(offset / kBlockSlots), std::size_t(offset % kBlockSlots)};
     }
-    void grow();
+    CommRow &slot(qint64 seq) {
+        const auto [block, i] = placeOf(seq);
+        return blocks_[block][i];
+    }
+    const CommRow &slot(qint64 seq) const {
+        const auto [block, i] = placeOf(seq);
+        return blocks_[block][i];
+    }
     void evict();
 
     RingBounds bounds_;
-    std::vector<CommRow> slots_;
-    std::size_t head_ = 0; // the slot of the oldest row
+    std::deque<Block> blocks_;
+    Block spare_;
+    qint64 head_ = 0; // the oldest row's slot in the first block
     qint64 count_ = 0;
     qint64 first_ = 0;
     qint64 held_ = 0; // costOf() summed over the rows held
