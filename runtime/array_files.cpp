@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Array files: numbers as text, one a line on writing; any white space between them on reading.
 #include "runtime.h"
+#include "safe_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -96,16 +96,8 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numbe
     QByteArray text;
     for (int i = 0; i < numberOfElements; ++i)
         text += QByteArray::number(values[i]).rightJustified(fieldWidth, ' ') + '\n';
-    QSaveFile file(QString::fromLocal8Bit(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return kFileIOError;
-    // commit() can report success although its last flush failed (a full disk), so the
-    // flush is checked first and a partial file never replaces the old one.
-    if (file.write(text) != text.size() || !file.flush()) {
-        file.cancelWriting();
-        return kFileIOError;
-    }
-    return file.commit() ? 0 : kFileIOError;
+    QString error;
+    return WriteWholeFile(QString::fromLocal8Bit(fileName), text, &error) ? 0 : kFileIOError;
 }
 
 int FileToArray(const char *fileName, void *array, int dataType, int numberOfElements,

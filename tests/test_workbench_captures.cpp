@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving what the graphs show: the last video signal of Data as CSV beside a PNG of the video
 // graph, in each CCD mode with the positions the graph gives the samples, and the main graph;
-// and what the workbench remembers from one run to the next.
+// saves of the graph, the report and the log on a full disk; and what the workbench remembers
+// from one run to the next.
 #include "ops/run_stop.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
@@ -14,8 +15,12 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "workbench/comm_log_feature.h"
+#include "workbench/comm_log_file.h"
 #include "workbench/comm_log_window.h"
 #include "workbench/graph_export.h"
+#include "workbench/report_dialog.h"
+#include "workbench/report_feature.h"
 #include "workbench/trend_window.h"
 #include "workbench/window_memory.h"
 #include "workbench/workbench.h"
@@ -23,16 +28,23 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <csignal>
+#include <fcntl.h>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,6 +60,23 @@ void sendCcdMode(int mode) {
     target = RAM;
     CC_BTNSend(panelHandle, MAIN_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
     PumpEvents(50);
+}
+
+QByteArray contentOf(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+}
+
+// Fills the file system `folder` is on until it takes no further byte.
+void fill(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder + "/filler").constData(),
+                          O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const QByteArray block(4096, 'f');
+    while (::write(fd, block.constData(), std::size_t(block.size())) > 0) {
+    }
+    while (::write(fd, "f", 1) > 0) {
+    }
+    ::close(fd);
 }
 
 QList<QByteArrayList> csvRows(const QString &path) {
@@ -135,6 +164,57 @@ class CapturesTest : public QObject {
         QCOMPARE(QImage(png).size(), rtControlWidget(panelHandle, MAIN_MAINGRAPH)->size());
         QVERIFY(!exporter->saveMainGraph(dir.filePath("no/such/folder/main.png"), &error));
         QVERIFY(error.contains("no/such/folder"));
+    }
+
+    // A full disk: each save fails in the system's words, the old file stays byte for byte and
+    // no temporary file is left. The disk is a small tmpfs where the test may mount one, else
+    // a file size limit stands in for it.
+    void fullDiskKeepsTheOldFiles() {
+        const QString folder = dir.filePath("small-disk");
+        QVERIFY(QDir().mkpath(folder));
+        const bool mounted =
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder}) == 0;
+        const auto unmount = qScopeGuard([&] {
+            if (mounted)
+                QProcess::execute("umount", {folder});
+        });
+        const QStringList names{"graph.png", "log.txt", "report.pdf"};
+        for (const QString &name : names) {
+            QFile old(folder + "/" + name);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("the old " + name.toUtf8());
+        }
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        if (mounted) {
+            fill(folder);
+        } else {
+            rlimit small = saved;
+            small.rlim_cur = 10;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        const QString expected = mounted ? "No space left on device" : "File too large";
+
+        QString graphError, logError, reportError;
+        const bool graphSaved = exporter->saveMainGraph(folder + "/graph.png", &graphError);
+        const CommLog &log = workbench->findChild<CommLogFeature *>()->log();
+        qsizetype left = 0;
+        const bool logSaved =
+            SaveCommRows(log, {log.ring().firstSeq()}, folder + "/log.txt", &logError, &left);
+        const bool reportSaved = workbench->findChild<ReportFeature *>()->dialog()->saveTo(
+            folder + "/report.pdf", &reportError);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldSignal);
+
+        QVERIFY2(!graphSaved && graphError.endsWith(expected), qPrintable(graphError));
+        QVERIFY2(!logSaved && logError == expected, qPrintable(logError));
+        QVERIFY2(!reportSaved && reportError.endsWith(expected), qPrintable(reportError));
+        for (const QString &name : names)
+            QCOMPARE(contentOf(folder + "/" + name), "the old " + name.toUtf8());
+        QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        files.removeOne("filler");
+        QCOMPARE(files, names);
     }
 
     // What the workbench remembers: set, the tool ends, starts again, and it is back. The

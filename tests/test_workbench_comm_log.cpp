@@ -18,6 +18,7 @@
 #include "workbench/comm_log.h"
 #include "workbench/comm_log_feature.h"
 #include "workbench/comm_log_file.h"
+#include "workbench/comm_log_window.h"
 #include "workbench/comm_row_text.h"
 #include "workbench/core_events.h"
 #include "workbench/menu_bar.h"
@@ -27,13 +28,17 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <malloc.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -93,14 +98,18 @@ QString toolPath() {
     return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
 }
 
-// Runs the tool on `device` with `arguments` for `ms`, then kills it as a crash would end it.
-// Returns what it wrote on standard error.
-QByteArray runToolAndKill(const QString &device, const QStringList &arguments, int ms) {
-    QProcess tool;
+void startTool(QProcess &tool, const QString &device, const QStringList &arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     tool.setProcessEnvironment(env);
     tool.start(toolPath(), QStringList{"--port", "1=" + device} + arguments);
+}
+
+// Runs the tool on `device` with `arguments` for `ms`, then kills it as a crash would end it.
+// Returns what it wrote on standard error.
+QByteArray runToolAndKill(const QString &device, const QStringList &arguments, int ms) {
+    QProcess tool;
+    startTool(tool, device, arguments);
     if (!tool.waitForStarted(5000))
         return "did not start";
     QTest::qWait(ms);
@@ -398,7 +407,8 @@ class CommLogTest : public QObject {
     }
 
     // Start-up against the simulator, the tool then killed: the file holds the echo check and
-    // the read with their parameter names. A file that cannot be written is reported once.
+    // the read with their parameter names. A file that cannot be written is reported once; a
+    // FIFO is not waited on.
     void logFileRecordsStartUp() {
         SimProcess sim({"--seed", "3"});
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
@@ -423,7 +433,22 @@ class CommLogTest : public QObject {
 
         const QByteArray errors = runToolAndKill(sim.devicePath(), {"--log", "/dev/full"}, 2500);
         QCOMPARE(errors.count("/dev/full"), 1);
-        QVERIFY2(errors.contains("cannot be written"), errors.constData());
+        QVERIFY2(errors.contains("cannot be written (No space left on device)"),
+                 errors.constData());
+
+        // A FIFO nobody reads is refused once, unopened; the tool runs on and ends as asked.
+        const QString fifo = dir.filePath("nobody-reads");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QProcess tool;
+        startTool(tool, sim.devicePath(), {"--log", fifo});
+        QVERIFY(tool.waitForStarted(5000));
+        QTest::qWait(2500);
+        tool.terminate();
+        QVERIFY(tool.waitForFinished(15000));
+        QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(tool.exitCode(), 0);
+        const QByteArray told = tool.readAllStandardError();
+        QCOMPARE(told.count("(it is a FIFO, not a regular file)"), 1);
     }
 
     // The window takes rows in batches while shown, none while hidden; the filters and the
@@ -475,7 +500,9 @@ class CommLogTest : public QObject {
              ++seq)
             all << seq;
         QString error;
-        QVERIFY(SaveCommRows(feature.log(), all, dir.filePath("log.csv"), &error));
+        qsizetype left = -1;
+        QVERIFY(SaveCommRows(feature.log(), all, dir.filePath("log.csv"), &error, &left));
+        QCOMPARE(left, 0);
         QFile csv(dir.filePath("log.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
@@ -483,6 +510,56 @@ class CommLogTest : public QObject {
         QCOMPARE(lines[0], CsvHeader());
         QVERIFY(lines.filter(",to sensor,2 read RAM set,,,36,00 55 00 02 ").size() >= 2);
         CloseCom(com);
+    }
+
+    // Rows come and the oldest leave while the save dialog is open: Save… writes what the log
+    // holds when the user confirms; Save selection… says how many of its rows left.
+    void saveTakesTheRowsWhenConfirmed() {
+        CommLog small(RingBounds{1'000'000'000'000, 128 * 1024});
+        int next = 0;
+        const auto addRows = [&](qint64 count) {
+            for (const qint64 end = next + count; next < end; ++next)
+                small.note(QStringLiteral("row %1 ").arg(next) + QString(200, 'x'));
+        };
+        const auto held = [&] { return small.ring().endSeq() - small.ring().firstSeq(); };
+        addRows(1000);
+        CommLogWindow window(small, nullptr);
+        window.show();
+        QTemporaryDir dir;
+        const auto saveWhileRowsCome = [&](const char *button, const QString &path, qint64 rows) {
+            window.findChild<QToolButton *>(button)->click();
+            auto *dialog = window.findChild<QFileDialog *>();
+            QVERIFY(dialog);
+            addRows(rows);
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+            QTest::qWait(10);                         // the dialog goes
+        };
+
+        saveWhileRowsCome("Save", dir.filePath("all.csv"), 300);
+        QFile all(dir.filePath("all.csv"));
+        QVERIFY(all.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = all.readAll().trimmed().split('\n');
+        QCOMPARE(lines.size(), 1 + held());
+        QVERIFY(lines.last().contains("row 1299 "));
+
+        window.hide();
+        window.show(); // takes in the rows that came, as the window's next batch does
+        window.findChild<QTableView *>("Rows")->selectAll();
+        const qint64 selected = held();
+        saveWhileRowsCome("Save selection", dir.filePath("selection.txt"), selected / 2);
+        const qint64 left = selected - held() + selected / 2;
+        QVERIFY(left > 0 && left < selected);
+        auto *told = window.findChild<QMessageBox *>();
+        QVERIFY(told);
+        QVERIFY2(
+            told->text().startsWith(
+                QStringLiteral("%1 of the %2 selected rows left the log").arg(left).arg(selected)),
+            qPrintable(told->text()));
+        QFile text(dir.filePath("selection.txt"));
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        QVERIFY(text.readAll().contains(
+            QStringLiteral("# %1 of the chosen rows left the log").arg(left).toUtf8()));
     }
 };
 

@@ -281,7 +281,8 @@ class CompareTest : public QObject {
                                              StateText(*places().eeprom()) + ")"));
 
         const QString csv = dir.filePath("compare.csv");
-        QVERIFY(view->exportCsv(csv));
+        QString error;
+        QVERIFY2(view->exportCsv(csv, &error), qPrintable(error));
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = file.readAll().split('\n');

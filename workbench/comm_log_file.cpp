@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/comm_log_file.h"
 
+#include "runtime/safe_file.h"
 #include "workbench/comm_log.h"
 #include "workbench/comm_row_text.h"
 
-#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -14,11 +14,14 @@ constexpr int kWriteEveryMs = 500;
 } // namespace
 
 CommLogFile::CommLogFile(CommLog &log, const QString &path, QObject *parent)
-    : QObject(parent), log_(log), file_(path) {
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        fail(file_.errorString());
+    : QObject(parent), log_(log), path_(path) {
+    QString error;
+    const int fd = OpenOutputFile(path, &error);
+    if (fd < 0) {
+        fail(error);
         return;
     }
+    file_.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     write(TextHeader(log_) + QLatin1Char('\n'));
     timer_.callOnTimeout(this, &CommLogFile::writeNew);
     if (failure_.isEmpty())
@@ -47,6 +50,7 @@ void CommLogFile::writeNew() {
 
 void CommLogFile::write(const QString &text) {
     const QByteArray bytes = text.toUtf8();
+    const FileSizeSignalBlocked quiet;
     if (file_.write(bytes) != bytes.size())
         fail(file_.errorString());
 }
@@ -56,25 +60,26 @@ void CommLogFile::fail(const QString &why) {
     file_.close();
     failure_ =
         QStringLiteral("The log file %1 cannot be written (%2); the tool goes on without it.")
-            .arg(file_.fileName(), why);
+            .arg(path_, why);
     std::fprintf(stderr, "rmox-sensor-tool: %s\n", qPrintable(failure_));
     log_.note(failure_);
     emit failed(failure_);
 }
 
 bool SaveCommRows(const CommLog &log, const QList<qint64> &seqs, const QString &path,
-                  QString *error) {
+                  QString *error, qsizetype *left) {
     const bool csv = path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
-    QString text = (csv ? CsvHeader() : TextHeader(log)) + QLatin1Char('\n');
-    for (const qint64 seq : seqs)
+    QString rows;
+    *left = 0;
+    for (const qint64 seq : seqs) {
         if (const CommRow *row = log.ring().at(seq))
-            text += (csv ? CsvLine(log, *row) : TextLine(log, *row)) + QLatin1Char('\n');
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(text.toUtf8());
-        if (file.commit())
-            return true;
+            rows += (csv ? CsvLine(log, *row) : TextLine(log, *row)) + QLatin1Char('\n');
+        else
+            ++*left;
     }
-    *error = file.errorString();
-    return false;
+    QString text = (csv ? CsvHeader() : TextHeader(log)) + QLatin1Char('\n');
+    if (!csv && *left > 0)
+        text += QStringLiteral("# %1 of the chosen rows left the log before they could be saved\n")
+                    .arg(*left);
+    return WriteWholeFile(path, (text + rows).toUtf8(), error);
 }

@@ -15,7 +15,8 @@ class CommLog;
 class CommLogFile : public QObject {
     Q_OBJECT
   public:
-    // Creates (or empties) `path` and writes the header and every row the log holds.
+    // Creates (or empties) `path` and writes the header and every row the log holds. Only a
+    // regular file or a character device is taken (see OpenOutputFile).
     CommLogFile(CommLog &log, const QString &path, QObject *parent = nullptr);
     // Writes the rows that came after the last write.
     ~CommLogFile() override;
@@ -25,7 +26,7 @@ class CommLogFile : public QObject {
     void writeNew();
     // Ends the periodic writes; the destructor writes the rest.
     void stop() { timer_.stop(); }
-    QString path() const { return file_.fileName(); }
+    QString path() const { return path_; }
     // Why the file was given up; empty while it is written.
     QString failure() const { return failure_; }
 
@@ -37,6 +38,7 @@ class CommLogFile : public QObject {
     void fail(const QString &why);
 
     CommLog &log_;
+    QString path_;
     QFile file_;
     QTimer timer_;
     qint64 next_ = 0; // the sequence number of the next row to write
@@ -44,7 +46,8 @@ class CommLogFile : public QObject {
 };
 
 // Writes the rows numbered `seqs` to `path`: CSV when its name ends in .csv, else text lines.
-// False with `error` set when the file cannot be written; an existing file is then left as it
-// was.
+// Rows that have left the log are counted in `left` (and a text file says so after its
+// header). False with `error` set when the file cannot be written; an existing file is then
+// left as it was.
 bool SaveCommRows(const CommLog &log, const QList<qint64> &seqs, const QString &path,
-                  QString *error);
+                  QString *error, qsizetype *left);

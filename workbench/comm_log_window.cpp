@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -188,7 +189,7 @@ QWidget *CommLogWindow::makeControls() {
     connect(addButton(bar, actions, QStringLiteral("&Copy"), QStringLiteral("Copy")),
             &QToolButton::clicked, this, &CommLogWindow::copySelection);
     connect(addButton(bar, actions, QStringLiteral("&Save…"), QStringLiteral("Save")),
-            &QToolButton::clicked, this, [this] { save(allSeqs()); });
+            &QToolButton::clicked, this, [this] { save(std::nullopt); });
     saveSelection_ = addButton(bar, actions, QStringLiteral("Save se&lection…"),
                                QStringLiteral("Save selection"));
     actions->addStretch(1);
@@ -281,21 +282,40 @@ void CommLogWindow::copySelection() {
         QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
-// The dialog is not modal: a nested event loop here would hold up a running operation.
-void CommLogWindow::save(const QList<qint64> &seqs) {
+// The dialog is not modal: a nested event loop here would hold up a running operation. Rows
+// keep coming meanwhile, and the oldest leave: Save… takes what the log holds when the user
+// confirms; of a selection, the rows that left are told.
+void CommLogWindow::save(const std::optional<QList<qint64>> &chosen) {
     QFileDialog *dialog = AskSavePath(
         this, QStringLiteral("Save the communication log"),
         TimedFileName(QStringLiteral("communication-log"), QDateTime::currentDateTime(),
                       QStringLiteral("txt")),
         QStringLiteral("Text (*.txt);;CSV, one row per frame (*.csv)"),
-        [this, seqs](const QString &path) {
+        [this, chosen](const QString &path) {
+            const QList<qint64> seqs = chosen ? *chosen : allSeqs();
             QString error;
-            if (!SaveCommRows(log_, seqs, path, &error))
+            qsizetype left = 0;
+            if (!SaveCommRows(log_, seqs, path, &error, &left))
                 ShowProblem(this, QStringLiteral("Communication log"),
                             QStringLiteral("%1 could not be written: %2").arg(path, error));
+            else if (left > 0)
+                tellSaved(QStringLiteral("%1 of the %2 selected rows left the log (it keeps the "
+                                         "last 10 minutes or 32 MiB) before the save; the other "
+                                         "%3 are in %4.")
+                              .arg(left)
+                              .arg(seqs.size())
+                              .arg(seqs.size() - left)
+                              .arg(path));
         });
     connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &filter) {
         dialog->setDefaultSuffix(filter.contains(QLatin1String("csv")) ? QStringLiteral("csv")
                                                                        : QStringLiteral("txt"));
     });
+}
+
+void CommLogWindow::tellSaved(const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Communication log"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

@@ -10,6 +10,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 class CommLog;
 class QBoxLayout;
@@ -46,7 +47,9 @@ class CommLogWindow : public QWidget, public KeepsSettings {
     QList<qint64> selectedSeqs() const;
     QList<qint64> allSeqs() const;
     void copySelection();
-    void save(const QList<qint64> &seqs);
+    // Saves the rows `chosen`, or with none those the log holds when the user confirms.
+    void save(const std::optional<QList<qint64>> &chosen);
+    void tellSaved(const QString &text);
 
     const CommLog &log_;
     CommTableModel model_;

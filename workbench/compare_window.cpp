@@ -2,6 +2,7 @@
 #include "workbench/compare_window.h"
 
 #include "runtime/runtime.h"
+#include "runtime/safe_file.h"
 #include "state/globals.h"
 #include "workbench/save_dialog.h"
 #include "workbench/shades.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -189,10 +189,8 @@ bool CompareWindow::addFile(const QString &path) {
     return true;
 }
 
-bool CompareWindow::exportCsv(const QString &path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
+bool CompareWindow::exportCsv(const QString &path, QString *error) const {
+    QByteArray csv;
     for (int row = -1; row < table_->rowCount(); ++row) {
         QStringList fields;
         for (int c = 0; c < table_->columnCount(); ++c) {
@@ -204,9 +202,9 @@ bool CompareWindow::exportCsv(const QString &path) const {
                                : item          ? item->text()
                                                : QString());
         }
-        file.write(fields.join(',').toUtf8() + '\n');
+        csv += fields.join(',').toUtf8() + '\n';
     }
-    return file.commit();
+    return WriteWholeFile(path, csv, error);
 }
 
 void CompareWindow::showEvent(QShowEvent *event) {
@@ -231,8 +229,10 @@ void CompareWindow::chooseFile() {
 void CompareWindow::chooseExport() {
     AskSavePath(this, QStringLiteral("Export the comparison"), QStringLiteral("comparison.csv"),
                 QStringLiteral("CSV files (*.csv)"), [this](const QString &path) {
-                    if (!exportCsv(path)) {
-                        note_->setText(QStringLiteral("%1 could not be written.").arg(path));
+                    QString error;
+                    if (!exportCsv(path, &error)) {
+                        note_->setText(
+                            QStringLiteral("%1 could not be written: %2").arg(path, error));
                         note_->show();
                     }
                 });

@@ -21,8 +21,9 @@ class CompareWindow : public QWidget {
     void refresh(const ParameterWords &panels, const Overwrite &overwrite);
     // Reads a parameter file into a column of its own; false (with a note) when it is not one.
     bool addFile(const QString &path);
-    // Writes the table as CSV: a header row, then one row per parameter.
-    bool exportCsv(const QString &path) const;
+    // Writes the table as CSV: a header row, then one row per parameter. False with `error`
+    // set when the file cannot be written; an existing one is then left as it was.
+    bool exportCsv(const QString &path, QString *error) const;
 
     QString summary() const;
     // Files added here, newest first.

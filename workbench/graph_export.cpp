@@ -2,6 +2,7 @@
 #include "workbench/graph_export.h"
 
 #include "runtime/runtime_qt.h"
+#include "runtime/safe_file.h"
 #include "state/panel_controls.h"
 #include "workbench/core_events.h"
 #include "workbench/menu_bar.h"
@@ -9,12 +10,12 @@
 #include "workbench/save_dialog.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace {
@@ -27,17 +28,22 @@ QPixmap pictureOf(int control) {
     return graph(control)->grab();
 }
 
-bool writeFile(const QString &path, const std::function<bool(QSaveFile &)> &fill, QString *error) {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && fill(file) && file.commit())
+bool writeFile(const QString &path, const QByteArray &bytes, QString *error) {
+    QString why;
+    if (WriteWholeFile(path, bytes, &why))
         return true;
-    *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+    *error = QStringLiteral("Cannot write %1: %2").arg(path, why);
     return false;
 }
 
 bool writePng(const QString &path, const QPixmap &picture, QString *error) {
-    return writeFile(
-        path, [&](QSaveFile &f) { return picture.save(&f, "PNG"); }, error);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG")) {
+        *error = QStringLiteral("Cannot write %1: the picture could not be made").arg(path);
+        return false;
+    }
+    return writeFile(path, png, error);
 }
 
 void copyPicture(int control) {
@@ -73,9 +79,7 @@ QString GraphExport::pngBeside(const QString &csvPath) {
 
 bool GraphExport::writeVideoSignal(const QString &csvPath, const VideoSnapshot &snapshot,
                                    const QPixmap &picture, QString *error) {
-    const QByteArray csv = CsvOf(snapshot);
-    return writeFile(
-               csvPath, [&](QSaveFile &f) { return f.write(csv) == csv.size(); }, error) &&
+    return writeFile(csvPath, CsvOf(snapshot), error) &&
            writePng(pngBeside(csvPath), picture, error);
 }
 

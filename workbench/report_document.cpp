@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/report_document.h"
 
+#include "runtime/safe_file.h"
 #include "workbench/report_html.h"
 #include "workbench/video_plot.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QLocale>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -123,25 +124,24 @@ bool PaintReport(const ServiceReport &report, QPagedPaintDevice &device) {
     return painter.end();
 }
 
+// The PDF is made in memory and written as a whole, so a failed write keeps the old file.
 bool WriteReportPdf(const ServiceReport &report, const QString &path, QString *error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
+    QByteArray pdfBytes;
+    QBuffer buffer(&pdfBytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool painted = false;
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setTitle(QStringLiteral("Service report %1")
                          .arg(report.made.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
         pdf.setCreator(report.version);
         pdf.setPageSize(QPageSize(ReportPageSize(QLocale())));
         pdf.setPageMargins(kMarginsMm, QPageLayout::Millimeter);
-        if (!PaintReport(report, pdf))
-            file.cancelWriting();
+        painted = PaintReport(report, pdf);
     }
-    if (!file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    QString why = QStringLiteral("the report could not be laid out");
+    if (painted && WriteWholeFile(path, pdfBytes, &why))
+        return true;
+    *error = QStringLiteral("Cannot write %1: %2").arg(path, why);
+    return false;
 }
