@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend: its statistics against values worked out by hand, its memory over ten hours,
 // a step of the wall clock, its cursors on frames, its chart's bounded drawing, the recording
-// of a Run against the simulated sensor started with --record, and a recording that meets a
-// file size limit.
+// of a Run against the simulated sensor started with --record, a recording that meets a file
+// size limit and recordings that cannot be written.
 #include "link/COM232.h"
 #include "ops/run_stop.h"
 #include "params/units.h"
@@ -21,9 +21,11 @@
 #include "workbench/workbench.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +33,7 @@
 #include <cmath>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -276,6 +279,38 @@ class TrendTest : public QObject {
         QCOMPARE(rows.size() - 1, recorder.rowsWritten());
         for (int r = 1; r < rows.size(); ++r)
             QCOMPARE(timeOf(rows[r]).toMSecsSinceEpoch(), 1'700'000'000'000 + r - 1);
+    }
+
+    // A recording that cannot be written, to a FIFO nobody reads or a device that takes
+    // nothing: opening does not wait, Run goes on and Stop ends it, and the reason is told in
+    // the trend window and the status line's tool tip, never by a box that waits for a click.
+    void unwritableRecordingIsToldWithoutABox() {
+        const QString fifo = dir.filePath("nobody-reads");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        SimProcess sim;
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        QLabel *told = nullptr;
+        for (QLabel *label : trend->window()->findChildren<QLabel *>())
+            if (label->accessibleName() == "Recording")
+                told = label;
+        QVERIFY(told);
+        for (const auto &[path, why] :
+             {std::pair{fifo, QString("it is a FIFO")},
+              std::pair{QString("/dev/full"), QString("No space left on device")}}) {
+            trend->recorder().startWithNextFrame(path);
+            QTimer::singleShot(
+                1000, [] { CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0); });
+            CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
+            QVERIFY(!trend->recorder().isOn());
+            const QString expected = QStringLiteral("Cannot record to %1: %2").arg(path, why);
+            QVERIFY2(told->text().startsWith(expected), qPrintable(told->text()));
+            const QString tip = rtControlWidget(panelHandle, MAIN_STATUS)->toolTip();
+            QVERIFY2(tip.contains(expected), qPrintable(tip));
+            for (QWidget *window : QApplication::topLevelWidgets())
+                QVERIFY(!(qobject_cast<QMessageBox *>(window) && window->isVisible()));
+        }
+        CloseCom(com);
     }
 };
 

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/live_recorder.h"
 
-#include <QFile>
+#include "runtime/safe_file.h"
+
 #include <QSignalBlocker>
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -57,7 +56,7 @@ QString reasonOf(int error) {
     case EFBIG:
         return QStringLiteral("the file has reached the largest size this system allows");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        return SystemErrorText(error);
     }
 }
 
@@ -87,15 +86,17 @@ const char *LiveRecorder::header() {
 bool LiveRecorder::start(const QString &path, QString *error) {
     stop();
     waitingPath_.clear();
-    // A file that reaches the process's size limit raises SIGXFSZ, which ends the program by
-    // default; ignored, the write fails with EFBIG and the recording stops as on a full disk.
-    std::signal(SIGXFSZ, SIG_IGN);
-    fd_ =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QString why;
+    fd_ = OpenOutputFile(path, &why);
     const std::size_t headerBytes = std::strlen(header());
-    if (fd_ < 0 || ::write(fd_, header(), headerBytes) != ssize_t(headerBytes)) {
-        *error = QStringLiteral("Cannot record to %1: %2")
-                     .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (fd_ >= 0) {
+        const FileSizeSignalBlocked quiet;
+        const ssize_t n = ::write(fd_, header(), headerBytes);
+        if (n != ssize_t(headerBytes))
+            why = SystemErrorText(n < 0 ? errno : ENOSPC);
+    }
+    if (!why.isEmpty()) {
+        *error = QStringLiteral("Cannot record to %1: %2").arg(path, why);
         close();
         return false;
     }
@@ -151,6 +152,9 @@ bool LiveRecorder::flush() {
     if (fd_ < 0)
         return false;
     std::size_t written = 0;
+    // A file that reaches the process's size limit fails the write with EFBIG and the
+    // recording stops as on a full disk, instead of the signal ending the program.
+    const FileSizeSignalBlocked quiet;
     while (written < pending_.size()) {
         const ssize_t n = ::write(fd_, pending_.data() + written, pending_.size() - written);
         if (n > 0) {

@@ -7,6 +7,7 @@
 #include "workbench/menu_bar.h"
 #include "workbench/menu_items.h"
 #include "workbench/save_dialog.h"
+#include "workbench/status_tip.h"
 #include "workbench/trend_window.h"
 
 #include <QAction>
@@ -93,8 +94,9 @@ void LiveTrend::recordingStopped(const QString &failure) {
                                        : failure;
     if (window_)
         window_->setRecordingText(recordingText_);
-    if (failure.isEmpty())
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(failure));
-    ShowProblem(rtPanelWidget(panelHandle), QStringLiteral("Recording"), failure);
+    // Told without a box: a box during Run would wait for a click, and an unattended run
+    // would never end.
+    SetStatusTipLines("recording", failure.isEmpty() ? QStringList() : QStringList{failure});
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "rmox-sensor-tool: %s\n", qPrintable(failure));
 }

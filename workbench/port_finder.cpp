@@ -12,6 +12,7 @@
 #include "workbench/port_diagnostics_view.h"
 #include "workbench/port_ring.h"
 #include "workbench/serial_events.h"
+#include "workbench/status_tip.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,10 +21,6 @@
 #include <cstdio>
 
 namespace {
-
-QWidget *statusLine() {
-    return rtControlWidget(panelHandle, MAIN_STATUS);
-}
 
 // A menu item before the menu's first one (File's Quit stays last).
 QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
@@ -38,8 +35,7 @@ QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
 
 PortFinder::PortFinder(CoreEvents &core, SerialEvents &serial, MenuBar &menus)
     : ring_(new PortRing(qobject_cast<QComboBox *>(rtControlWidget(panelHandle, MAIN_PORT)))),
-      view_(new PortDiagnosticsView(rtPanelWidget(panelHandle), [this] { return report(); })),
-      statusTip_(statusLine()->toolTip()) {
+      view_(new PortDiagnosticsView(rtPanelWidget(panelHandle), [this] { return report(); })) {
     connect(&serial, &SerialEvents::happened, this, &PortFinder::noteSerial);
     connect(&core, &CoreEvents::status, this, &PortFinder::noteStatus);
     connect(&watch_, &DeviceWatch::changed, this, &PortFinder::noteScan);
@@ -133,8 +129,7 @@ void PortFinder::explain(const SerialTapEvent &failedOpen) {
 // lines clear the first two.
 void PortFinder::tell(const QStringList &lines) {
     notes_ = lines;
-    statusLine()->setToolTip(
-        lines.isEmpty() ? statusTip_ : statusTip_ + QStringLiteral("\n\n") + lines.join('\n'));
+    SetStatusTipLines("ports", lines);
     if (view_)
         view_->refresh();
     // The ring sets a chosen port up twice (value changed, then commit): say each line once.

@@ -52,7 +52,6 @@ class PortFinder : public QObject {
     DeviceWatch watch_;
     PortReconnect reconnect_;
     QPointer<PortDiagnosticsView> view_; // owned by the main panel, which may go first
-    QString statusTip_;                  // the status line's own tool tip
     LineCheck check_;
     QStringList finding_; // of the last open or line check
     QStringList notes_;
