@@ -31,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -250,7 +251,8 @@ class TrendTest : public QObject {
         SetCtrlVal(panelHandle, MAIN_UNIT, 1);
     }
 
-    // A file that reaches the size limit ends the recording: whole rows only, the reason told.
+    // A file that reaches the size limit ends the recording: whole rows only, the reason told,
+    // and no signal disposition of the process changed for it.
     void fileSizeLimitEndsRecording() {
         LiveRecorder recorder;
         QSignalSpy stopped(&recorder, &LiveRecorder::stopped);
@@ -268,6 +270,10 @@ class TrendTest : public QObject {
         const bool stoppedInTime = stopped.wait(3000);
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(stoppedInTime);
+        // The write failed by itself; the signal still ends the program as by default.
+        struct sigaction fileSize {};
+        sigaction(SIGXFSZ, nullptr, &fileSize);
+        QVERIFY(fileSize.sa_handler == SIG_DFL);
         QVERIFY(stopped[0][0].toString().contains("largest size"));
         QVERIFY(!recorder.isOn());
         QFile file(path);
