@@ -628,7 +628,7 @@ bool openWindowsAndRecord(const Workbench &workbench, const QString &only, const
             for (QAction *item : menu->menu()->actions())
                 if (item->objectName().contains(only, Qt::CaseInsensitive))
                     item->trigger();
-    auto *trend = workbench.findChild<LiveTrend *>();
+    auto *trend = workbench.trend();
     QString error;
     if (!trend || !trend->recorder().start(file, &error)) {
         std::fprintf(stderr, "bench_live: cannot record: %s\n", qPrintable(error));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime.h"
+#include "runtime_qt.h"
 #include "window_system.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 
 namespace {
 
+// Made here only when no one made the application object before the core's start-up. Not
+// destroyed at exit unless DiscardRuntime is called: the panels' records outlive it otherwise.
 QApplication *ownApp = nullptr;
 
 const char *programName(int argc, char **argv) {
@@ -19,17 +22,22 @@ const char *programName(int argc, char **argv) {
 
 } // namespace
 
-int InitCVIRTEEx(int &argc, char **argv, void *) {
-    if (QCoreApplication::instance())
-        return 1;
+std::unique_ptr<QApplication> rtMakeApplication(int &argc, char **argv) {
     // Qt aborts the process when no window system can be reached; fail here instead.
     if (const std::string problem = rtWindowSystemProblem(argc, argv); !problem.empty()) {
         std::fprintf(stderr, "%s: cannot open a display (%s); start it from a graphical session\n",
                      programName(argc, argv), problem.c_str());
-        return 0;
+        return nullptr;
     }
-    ownApp = new QApplication(argc, argv);
+    auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName("VidaREZezad11");
+    return app;
+}
+
+int InitCVIRTEEx(int &argc, char **argv, void *) {
+    if (QCoreApplication::instance())
+        return 1;
+    ownApp = rtMakeApplication(argc, argv).release();
     return ownApp ? 1 : 0;
 }
 

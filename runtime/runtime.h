@@ -52,8 +52,8 @@ void RegisterPanelCallback(const char *name, PanelCallbackPtr fn);
 
 // ---- Start-up and event loop ----------------------------------------------------------
 
-// Creates the application object. Returns 0 on failure, 1 on success. argc/argv must outlive
-// the run (pass main's).
+// Creates the application object unless one exists already. Returns 0 on failure, 1 on
+// success. argc/argv must outlive the run (pass main's).
 int InitCVIRTEEx(int &argc, char **argv, void *reserved);
 // Runs events until QuitUserInterface; returns its code once control is back in this loop.
 int RunUserInterface();
@@ -68,7 +68,7 @@ int ProcessSystemEvents();
 void HoldUserInput(int hold);
 // 1 when user events wait behind a hold, else 0.
 int UserInputWaiting();
-// Releases the application object created by InitCVIRTEEx (after the panels are discarded).
+// Releases the application object if InitCVIRTEEx created it (after the panels are discarded).
 void DiscardRuntime();
 
 // ---- Panels and controls --------------------------------------------------------------

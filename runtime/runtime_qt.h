@@ -3,7 +3,15 @@
 // tests and tools that need the widgets themselves. The application never includes this.
 #pragma once
 
+#include <memory>
+
+class QApplication;
 class QWidget;
+
+// The application object, or nullptr (with the reason on standard error) when no window system
+// can be reached. `argc` must outlive it. Made before the core's start-up, it is the caller's:
+// InitCVIRTEEx finds it in place and DiscardRuntime leaves it alone.
+std::unique_ptr<QApplication> rtMakeApplication(int &argc, char **argv);
 
 // The widget of a control, or nullptr.
 QWidget *rtControlWidget(int panel, int control);

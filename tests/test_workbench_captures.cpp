@@ -103,7 +103,7 @@ class CapturesTest : public QObject {
         workbench = std::make_unique<Workbench>(Options{});
         QVERIFY(StartToolPanels());
         DisplayPanel(panelHandle);
-        exporter = workbench->findChild<GraphExport *>();
+        exporter = workbench->graphs();
         QVERIFY(exporter);
     }
     void cleanupTestCase() {

@@ -85,7 +85,7 @@ class TrendTest : public QObject {
         QVERIFY(parsed.proceed);
         workbench = std::make_unique<Workbench>(parsed.options);
         QVERIFY(StartToolPanels());
-        trend = workbench->findChild<LiveTrend *>();
+        trend = workbench->trend();
         QVERIFY(trend);
     }
     void cleanupTestCase() {

@@ -14,8 +14,7 @@
 #include <QMenu>
 
 CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus,
-                               const QString &logPath, QObject *parent)
-    : QObject(parent) {
+                               const QString &logPath) {
     connect(&serial, &SerialEvents::happened, &log_, &CommLog::take);
     connect(&core, &CoreEvents::status, &log_, &CommLog::takeStatus);
     if (!logPath.isEmpty()) {
@@ -32,8 +31,10 @@ CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &
     connect(show, &QAction::triggered, this, &CommLogFeature::showWindow);
 }
 
-// The log file is written to the end by its destructor, after the port's close.
+// The log file's last rows (the port's close among them) are written here, while the feature is
+// whole: a failure of that write still finds the window, or that it is gone.
 CommLogFeature::~CommLogFeature() {
+    file_.reset();
     delete window_;
 }
 

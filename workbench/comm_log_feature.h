@@ -19,8 +19,7 @@ class CommLogFeature : public QObject {
     Q_OBJECT
   public:
     // `logPath` empty: no log file.
-    CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus, const QString &logPath,
-                   QObject *parent = nullptr);
+    CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus, const QString &logPath);
     ~CommLogFeature() override;
 
     const CommLog &log() const { return log_; }

@@ -52,7 +52,7 @@ void copyPicture(int control) {
 
 } // namespace
 
-GraphExport::GraphExport(CoreEvents &core, MenuBar &menus, QObject *parent) : QObject(parent) {
+GraphExport::GraphExport(CoreEvents &core, MenuBar &menus) {
     saveVideo_ = AddMenuItem(menus.file(), QStringLiteral("Save &video signal…"),
                              QStringLiteral("Save video signal"));
     saveVideo_->setEnabled(false);

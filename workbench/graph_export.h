@@ -17,7 +17,7 @@ class QAction;
 class GraphExport : public QObject {
     Q_OBJECT
   public:
-    GraphExport(CoreEvents &core, MenuBar &menus, QObject *parent);
+    GraphExport(CoreEvents &core, MenuBar &menus);
 
     // Writes the last video signal to `csvPath` and the video graph as it shows now to the
     // same name ending in .png. False with `error` set when there is none or a write fails.

@@ -16,8 +16,7 @@
 #include <QMenu>
 #include <cstdio>
 
-LiveTrend::LiveTrend(CoreEvents &core, MenuBar &menus, const QString &recordPath, QObject *parent)
-    : QObject(parent) {
+LiveTrend::LiveTrend(CoreEvents &core, MenuBar &menus, const QString &recordPath) {
     QAction *show = AddMenuItem(menus.view(), QStringLiteral("Live &trend"),
                                 QStringLiteral("Live trend"), QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(show, &QAction::triggered, this, [this] {

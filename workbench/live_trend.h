@@ -18,7 +18,7 @@ class TrendWindow;
 class LiveTrend : public QObject {
     Q_OBJECT
   public:
-    LiveTrend(CoreEvents &core, MenuBar &menus, const QString &recordPath, QObject *parent);
+    LiveTrend(CoreEvents &core, MenuBar &menus, const QString &recordPath);
     ~LiveTrend() override;
 
     const TrendStore &store() const { return store_; }

@@ -2,9 +2,11 @@
 // The program's entry: the command line first (help and version need no display), then the
 // tool itself with the workbench listening.
 #include "app/VidaREZezad11.h"
+#include "runtime/runtime_qt.h"
 #include "workbench/options.h"
 #include "workbench/workbench.h"
 
+#include <QApplication>
 #include <QStringList>
 #include <cstdio>
 
@@ -29,6 +31,12 @@ int main(int argc, char **argv) {
         print(parsed);
         return parsed.exitCode;
     }
+    // The application object comes before the workbench and goes after it: the workbench's
+    // last work (the log file's final rows, after the port's close) still needs it. The core's
+    // start-up finds it in place.
+    const std::unique_ptr<QApplication> app = rtMakeApplication(argc, argv);
+    if (!app)
+        return -1;
     Workbench workbench(parsed.options);
     return WinMain(argc, argv);
 }

@@ -34,7 +34,7 @@ void onSignal(int) {
 
 } // namespace
 
-QuitSignals::QuitSignals(QObject *parent) : QObject(parent) {
+QuitSignals::QuitSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeEnds) != 0)
         return;
     notifier_ = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);

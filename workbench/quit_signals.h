@@ -12,7 +12,7 @@ class QSocketNotifier;
 class QuitSignals : public QObject {
     Q_OBJECT
   public:
-    explicit QuitSignals(QObject *parent);
+    QuitSignals();
     ~QuitSignals() override;
 
   private:

@@ -13,8 +13,8 @@
 #include <cstdio>
 
 ReportFeature::ReportFeature(CoreEvents &core, MenuBar &menus, const ReportSources &sources,
-                             const QString &reportPath, QObject *parent)
-    : QObject(parent), sources_(sources), reportPath_(reportPath) {
+                             const QString &reportPath)
+    : sources_(sources), reportPath_(reportPath) {
     connect(AddMenuItem(menus.file(), QStringLiteral("Service re&port…"),
                         QStringLiteral("Service report")),
             &QAction::triggered, this, [this] {

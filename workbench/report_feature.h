@@ -17,7 +17,7 @@ class ReportFeature : public QObject {
   public:
     // `reportPath` empty: no report at the end.
     ReportFeature(CoreEvents &core, MenuBar &menus, const ReportSources &sources,
-                  const QString &reportPath, QObject *parent);
+                  const QString &reportPath);
     ~ReportFeature() override;
 
     // The dialog, made on first use.

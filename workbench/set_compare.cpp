@@ -51,7 +51,10 @@ SetCompare::SetCompare(CoreEvents &core, MenuBar &menus)
     refresh();
 }
 
-SetCompare::~SetCompare() = default;
+// The window shows the places and markers that go with this feature.
+SetCompare::~SetCompare() {
+    delete window_;
+}
 
 void SetCompare::watchControls() {
     for (int w = 0; w < PNUM; ++w) {

@@ -31,8 +31,7 @@ QSettings WorkbenchSettings() {
     return QSettings(QStringLiteral("rmox-sensor-tool"), QStringLiteral("workbench"));
 }
 
-WindowMemory::WindowMemory(CoreEvents &core, QObject *parent)
-    : QObject(parent), main_(rtPanelWidget(panelHandle)) {
+WindowMemory::WindowMemory(CoreEvents &core) : main_(rtPanelWidget(panelHandle)) {
     main_->installEventFilter(this);
     connect(&core, &CoreEvents::ending, this, &WindowMemory::saveAll);
 }

@@ -33,7 +33,7 @@ class WindowMemory : public QObject {
   public:
     // Watches the main panel for its first showing and for the workbench's windows as they
     // are first shown; writes everything down when the core ends.
-    WindowMemory(CoreEvents &core, QObject *parent);
+    explicit WindowMemory(CoreEvents &core);
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

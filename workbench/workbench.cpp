@@ -36,13 +36,13 @@ void Workbench::build() {
     QGuiApplication::setWindowIcon(QIcon::fromTheme(
         QStringLiteral("rmox-sensor-tool"), QIcon(QStringLiteral(":/rmox-sensor-tool.png"))));
     menus_ = std::make_unique<MenuBar>();
-    auto *log = new CommLogFeature(core_, serial_, *menus_, options_.logPath, this);
+    log_ = std::make_unique<CommLogFeature>(core_, serial_, *menus_, options_.logPath);
     compare_ = std::make_unique<SetCompare>(core_, *menus_);
-    auto *graphs = new GraphExport(core_, *menus_, this);
-    auto *trend = new LiveTrend(core_, *menus_, options_.recordPath, this);
+    graphs_ = std::make_unique<GraphExport>(core_, *menus_);
+    trend_ = std::make_unique<LiveTrend>(core_, *menus_, options_.recordPath);
     ports_ = std::make_unique<PortFinder>(core_, serial_, *menus_);
-    new ReportFeature(core_, *menus_, {*compare_, *graphs, *trend, *log}, options_.reportPath,
-                      this);
-    new QuitSignals(this);
-    new WindowMemory(core_, this);
+    report_ = std::make_unique<ReportFeature>(
+        core_, *menus_, ReportSources{*compare_, *graphs_, *trend_, *log_}, options_.reportPath);
+    quit_ = std::make_unique<QuitSignals>();
+    memory_ = std::make_unique<WindowMemory>(core_);
 }

@@ -10,9 +10,15 @@
 
 #include <memory>
 
+class CommLogFeature;
+class GraphExport;
+class LiveTrend;
 class MenuBar;
 class PortFinder;
+class QuitSignals;
+class ReportFeature;
 class SetCompare;
+class WindowMemory;
 
 class Workbench : public QObject {
     Q_OBJECT
@@ -20,13 +26,25 @@ class Workbench : public QObject {
     explicit Workbench(const Options &options);
     ~Workbench() override;
 
+    // Features the tests and the benchmark reach; nullptr until the panels exist.
+    GraphExport *graphs() const { return graphs_.get(); }
+    LiveTrend *trend() const { return trend_.get(); }
+
   private:
     void build();
 
     Options options_;
     CoreEvents core_;
     SerialEvents serial_; // the serial tap, set once for every feature
+    // The features, built once the panels exist, each from those before it; they go in the
+    // reverse order, each while those it uses are still whole.
     std::unique_ptr<MenuBar> menus_;
+    std::unique_ptr<CommLogFeature> log_;
     std::unique_ptr<SetCompare> compare_;
+    std::unique_ptr<GraphExport> graphs_;
+    std::unique_ptr<LiveTrend> trend_;
     std::unique_ptr<PortFinder> ports_;
+    std::unique_ptr<ReportFeature> report_;
+    std::unique_ptr<QuitSignals> quit_;
+    std::unique_ptr<WindowMemory> memory_;
 };
