@@ -21,6 +21,7 @@
 #include "workbench/comm_log_file.h"
 #include "workbench/comm_log_window.h"
 #include "workbench/comm_row_text.h"
+#include "workbench/comm_table_model.h"
 #include "workbench/core_events.h"
 #include "workbench/menu_bar.h"
 #include "workbench/serial_events.h"
@@ -33,6 +34,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
@@ -494,6 +497,29 @@ class CommLogTest : public QObject {
         QCOMPARE(shown->rowCount(), before);
         window->show();
         QVERIFY(PumpUntil([&] { return shown->rowCount() > before; }, 3000));
+
+        // The search runs on a worker; the rows shown are then exactly those holding the text,
+        // also when a longer text looks only among the rows of the shorter one.
+        auto *search = window->findChild<QLineEdit *>("Search");
+        const auto *counts = window->findChild<QLabel *>("Row counts");
+        const CommRing &ring = feature.log().ring();
+        const int held = int(ring.endSeq() - ring.firstSeq());
+        QVERIFY(PumpUntil([&] { return shown->rowCount() == held; }, 3000));
+        for (const QString &text : {QStringLiteral("READ ram"), QStringLiteral("read RAM set  ")}) {
+            search->setText(text);
+            QVERIFY(PumpUntil([&] { return !counts->text().contains("searching"); }, 10000));
+            QList<qint64> holding;
+            for (qint64 seq = ring.firstSeq(); seq < ring.endSeq(); ++seq)
+                if (TextLine(feature.log(), *ring.at(seq)).contains(text, Qt::CaseInsensitive))
+                    holding << seq;
+            QList<qint64> shownSeqs;
+            for (int r = 0; r < shown->rowCount(); ++r)
+                shownSeqs << shown->index(r, 0).data(CommTableModel::SeqRole).toLongLong();
+            QVERIFY(!holding.isEmpty());
+            QCOMPARE(shownSeqs, holding);
+        }
+        search->clear();
+        QCOMPARE(shown->rowCount(), held);
 
         window->findChild<QCheckBox *>("Only problems")->setChecked(true);
         QVERIFY(shown->rowCount() > 0);

@@ -175,8 +175,11 @@ QWidget *CommLogWindow::makeControls() {
         std::max(search->sizeHint().width(),
                  search->fontMetrics().horizontalAdvance(search->placeholderText()) +
                      search->sizeHint().height()));
-    connect(search, &QLineEdit::textChanged, this,
-            [this](const QString &t) { filter_.setSearch(t); });
+    connect(search, &QLineEdit::textChanged, this, [this](const QString &t) {
+        filter_.setSearch(t);
+        updateCounts();
+    });
+    connect(&filter_, &CommLogFilter::searchFinished, this, &CommLogWindow::updateCounts);
     auto *find = new QAction(this);
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, search, [search] { search->setFocus(); });
@@ -252,6 +255,8 @@ void CommLogWindow::updateCounts() {
                        .arg(ring.endSeq() - ring.firstSeq())
                        .arg(ring.heldBytes() / 1024)
                        .arg(filter_.rowCount());
+    if (filter_.searching())
+        text += QStringLiteral("; searching");
     if (pause_->isChecked())
         text += QStringLiteral("; paused, %1 new rows wait").arg(model_.pending());
     if (counts_->text() != text)
