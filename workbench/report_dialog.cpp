@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -56,6 +57,9 @@ ReportDialog::ReportDialog(Gather gather, QWidget *parent)
     print_ = addButton(buttons, QStringLiteral("&Print…"), QStringLiteral("Print"),
                        QDialogButtonBox::ActionRole);
     connect(print_, &QPushButton::clicked, this, &ReportDialog::askPrinter);
+    print_->setVisible(false);
+    connect(&printers_, &QFutureWatcher<QStringList>::finished, this,
+            [this] { print_->setVisible(!printers_.result().isEmpty()); });
     connect(addButton(buttons, QStringLiteral("&Close"), QStringLiteral("Close"),
                       QDialogButtonBox::RejectRole),
             &QPushButton::clicked, this, &QDialog::reject);
@@ -77,7 +81,8 @@ void ReportDialog::saveSettings(QSettings &settings) const {
 
 // Printers come and go; the button shows only while the system has one.
 void ReportDialog::showEvent(QShowEvent *event) {
-    print_->setVisible(!QPrinterInfo::availablePrinters().isEmpty());
+    if (!printers_.isRunning())
+        printers_.setFuture(QtConcurrent::run(&QPrinterInfo::availablePrinterNames));
     QDialog::showEvent(event);
 }
 

@@ -9,6 +9,8 @@
 #include "workbench/window_memory.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -42,4 +44,7 @@ class ReportDialog : public QDialog, public KeepsSettings {
     QLabel *result_;
     QPushButton *print_;
     std::unique_ptr<QPrinter> printer_;
+    // The system's printers, asked for on a worker: the answer may take a while (a print
+    // server on the network), and an operation may be running.
+    QFutureWatcher<QStringList> printers_;
 };
