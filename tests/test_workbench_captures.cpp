@@ -198,12 +198,12 @@ class CapturesTest : public QObject {
 
         QString graphError, logError, reportError;
         const bool graphSaved = exporter->saveMainGraph(folder + "/graph.png", &graphError);
-        const CommLog &log = workbench->findChild<CommLogFeature *>()->log();
+        const CommLog &log = workbench->log()->log();
         qsizetype left = 0;
         const bool logSaved =
             SaveCommRows(log, {log.ring().firstSeq()}, folder + "/log.txt", &logError, &left);
-        const bool reportSaved = workbench->findChild<ReportFeature *>()->dialog()->saveTo(
-            folder + "/report.pdf", &reportError);
+        const bool reportSaved =
+            workbench->report()->dialog()->saveTo(folder + "/report.pdf", &reportError);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldSignal);
 

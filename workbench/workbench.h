@@ -27,8 +27,10 @@ class Workbench : public QObject {
     ~Workbench() override;
 
     // Features the tests and the benchmark reach; nullptr until the panels exist.
+    CommLogFeature *log() const { return log_.get(); }
     GraphExport *graphs() const { return graphs_.get(); }
     LiveTrend *trend() const { return trend_.get(); }
+    ReportFeature *report() const { return report_.get(); }
 
   private:
     void build();
