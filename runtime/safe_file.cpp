@@ -46,20 +46,11 @@ int createBeside(const QByteArray &target, QByteArray *temp) {
     return -1;
 }
 
-// 0, or the errno of the write that failed. A write that takes nothing means a full disk.
-int writeAll(int fd, const QByteArray &bytes) {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n =
-            ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
-        if (n > 0)
-            written += n;
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            return n < 0 ? errno : ENOSPC;
-    }
-    return 0;
+sigset_t fileSizeSignal() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGXFSZ);
+    return set;
 }
 
 // The rename reaches the disk with its folder; a folder that cannot be synced leaves the new
@@ -92,6 +83,26 @@ QString notRegular(mode_t mode) {
 
 } // namespace
 
+int WriteAll(int fd, const char *data, std::size_t size, std::size_t *written) {
+    const FileSizeSignalBlocked quiet;
+    std::size_t done = 0;
+    int failure = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n > 0)
+            done += std::size_t(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else {
+            failure = n < 0 ? errno : ENOSPC;
+            break;
+        }
+    }
+    if (written)
+        *written = done;
+    return failure;
+}
+
 QString SystemErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
@@ -110,11 +121,7 @@ bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error
         *error = SystemErrorText(errno);
         return false;
     }
-    int failure = 0;
-    {
-        const FileSizeSignalBlocked quiet;
-        failure = writeAll(fd, bytes);
-    }
+    int failure = WriteAll(fd, bytes.constData(), std::size_t(bytes.size()));
     if (!failure && exists && ::fchmod(fd, old.st_mode & 07777) != 0)
         failure = errno;
     if (!failure && ::fsync(fd) != 0)
@@ -163,9 +170,7 @@ int OpenOutputFile(const QString &path, QString *error) {
 }
 
 FileSizeSignalBlocked::FileSizeSignalBlocked() {
-    sigset_t fileSize;
-    sigemptyset(&fileSize);
-    sigaddset(&fileSize, SIGXFSZ);
+    const sigset_t fileSize = fileSizeSignal();
     pthread_sigmask(SIG_BLOCK, &fileSize, &saved_);
     sigset_t pending;
     sigpending(&pending);
@@ -175,9 +180,7 @@ FileSizeSignalBlocked::FileSizeSignalBlocked() {
 // A signal raised meanwhile is taken, so that unblocking does not deliver it. One that was
 // blocked or pending before is left to its owner.
 FileSizeSignalBlocked::~FileSizeSignalBlocked() {
-    sigset_t fileSize;
-    sigemptyset(&fileSize);
-    sigaddset(&fileSize, SIGXFSZ);
+    const sigset_t fileSize = fileSizeSignal();
     sigset_t pending;
     sigpending(&pending);
     if (!wasPending_ && sigismember(&saved_, SIGXFSZ) == 0 && sigismember(&pending, SIGXFSZ) == 1) {

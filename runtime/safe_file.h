@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <csignal>
+#include <cstddef>
 
 // Makes `bytes` the whole content of `path`: writes them to a new file in the same folder,
 // checks every write, syncs the file to the disk and renames it over `path` (over the file a
@@ -23,6 +24,12 @@ bool WriteWholeFile(const QString &path, const QByteArray &bytes, QString *error
 // non-blocking, so that a device that cannot take the bytes fails a write instead of holding
 // the tool.
 int OpenOutputFile(const QString &path, QString *error);
+
+// Writes the `size` bytes at `data` to `fd`, going on after interrupted and partial writes; a
+// write beyond the process's file size limit fails with EFBIG instead of raising SIGXFSZ. 0, or
+// the errno of the write that failed (ENOSPC for one that took nothing); `written` gets the
+// bytes that reached the file.
+int WriteAll(int fd, const char *data, std::size_t size, std::size_t *written = nullptr);
 
 // The system's text for an errno value.
 QString SystemErrorText(int error);

@@ -90,10 +90,8 @@ bool LiveRecorder::start(const QString &path, QString *error) {
     fd_ = OpenOutputFile(path, &why);
     const std::size_t headerBytes = std::strlen(header());
     if (fd_ >= 0) {
-        const FileSizeSignalBlocked quiet;
-        const ssize_t n = ::write(fd_, header(), headerBytes);
-        if (n != ssize_t(headerBytes))
-            why = SystemErrorText(n < 0 ? errno : ENOSPC);
+        if (const int failure = WriteAll(fd_, header(), headerBytes))
+            why = SystemErrorText(failure);
     }
     if (!why.isEmpty()) {
         *error = QStringLiteral("Cannot record to %1: %2").arg(path, why);
@@ -152,21 +150,12 @@ bool LiveRecorder::flush() {
     if (fd_ < 0)
         return false;
     std::size_t written = 0;
-    // A file that reaches the process's size limit fails the write with EFBIG and the
-    // recording stops as on a full disk, instead of the signal ending the program.
-    const FileSizeSignalBlocked quiet;
-    while (written < pending_.size()) {
-        const ssize_t n = ::write(fd_, pending_.data() + written, pending_.size() - written);
-        if (n > 0) {
-            written += std::size_t(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            const int error = n < 0 ? errno : ENOSPC;
-            keepWholeRows(written);
-            fail(error);
-            return false;
-        }
+    // A file that reaches the process's size limit fails like a full disk and the recording
+    // stops, instead of the signal ending the program.
+    if (const int failure = WriteAll(fd_, pending_.data(), pending_.size(), &written)) {
+        keepWholeRows(written);
+        fail(failure);
+        return false;
     }
     rowsWritten_ += rowsIn(pending_.data(), written);
     fileSize_ += std::int64_t(written);
