@@ -26,9 +26,11 @@ QColor hueOf(Shade shade) {
 } // namespace
 
 QColor ShadeOf(const QPalette &palette, Shade shade) {
-    const QColor base = palette.color(QPalette::Base);
-    const QColor hue = hueOf(shade);
-    return QColor::fromRgbF(base.redF() + (hue.redF() - base.redF()) * kHueShare,
-                            base.greenF() + (hue.greenF() - base.greenF()) * kHueShare,
-                            base.blueF() + (hue.blueF() - base.blueF()) * kHueShare);
+    return Blend(palette.color(QPalette::Base), hueOf(shade), kHueShare);
+}
+
+QColor Blend(const QColor &from, const QColor &to, float share) {
+    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
+                            from.greenF() + (to.greenF() - from.greenF()) * share,
+                            from.blueF() + (to.blueF() - from.blueF()) * share);
 }

@@ -10,3 +10,5 @@ class QPalette;
 enum class Shade { Problem, Notice, Status, Differing };
 
 QColor ShadeOf(const QPalette &palette, Shade shade);
+// `from` moved `share` (0 to 1) of the way to `to`.
+QColor Blend(const QColor &from, const QColor &to, float share);

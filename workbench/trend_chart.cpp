@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/trend_chart.h"
 
+#include "workbench/shades.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -34,12 +36,6 @@ double keyOf(Millis ms) {
 
 Millis msOf(double key) {
     return Millis(std::llround(key * 1000.0));
-}
-
-QColor blended(const QColor &from, const QColor &to, float share) {
-    return QColor::fromRgbF(from.redF() + (to.redF() - from.redF()) * share,
-                            from.greenF() + (to.greenF() - from.greenF()) * share,
-                            from.blueF() + (to.blueF() - from.blueF()) * share);
 }
 
 Millis floorDiv(Millis a, Millis b) {
@@ -342,7 +338,7 @@ void TrendChart::followPalette() {
     const QPalette p = palette();
     const QColor base = p.color(QPalette::Base);
     const QColor text = p.color(QPalette::Text);
-    const QColor faint = blended(base, text, 0.2);
+    const QColor faint = Blend(base, text, 0.2);
     setBackground(base);
     for (QCPAxis *axis : {xAxis, yAxis}) {
         axis->setBasePen(QPen(text));
@@ -363,7 +359,7 @@ void TrendChart::followPalette() {
     for (const CurveStyle &c : kCurves)
         graphs_[c.channel]->setPen(QPen(dark ? c.color.lighter(150) : c.color, 1, c.style));
     for (int i = 0; i < 2; ++i) {
-        cursors_[i]->setPen(QPen(i == 0 ? text : blended(base, text, 0.6), 1, Qt::DashLine));
+        cursors_[i]->setPen(QPen(i == 0 ? text : Blend(base, text, 0.6), 1, Qt::DashLine));
         cursorLabels_[i]->setColor(text);
     }
 }
