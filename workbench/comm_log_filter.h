@@ -22,6 +22,7 @@ class CommLogFilter : public QSortFilterProxyModel {
 
     void setDirections(Directions directions);
     void setOrders(quint16 orders);
+    quint16 orders() const { return orders_; }
     void setProblemsOnly(bool on);
     void setSearch(const QString &text);
     bool searching() const { return search_.running(); }

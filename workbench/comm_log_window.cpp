@@ -133,11 +133,7 @@ void CommLogWindow::restoreSettings() {
 
 void CommLogWindow::saveSettings(QSettings &settings) const {
     settings.setValue(QStringLiteral("directions"), directions_->currentIndex());
-    quint16 mask = 0;
-    for (const QAction *a : orderItems_)
-        if (a->isChecked())
-            mask |= quint16(1u << a->data().toInt());
-    settings.setValue(QStringLiteral("orders"), mask);
+    settings.setValue(QStringLiteral("orders"), filter_.orders());
     settings.setValue(QStringLiteral("problemsOnly"), problems_->isChecked());
     settings.setValue(QStringLiteral("columns"), table_->horizontalHeader()->saveState());
 }
