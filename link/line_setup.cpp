@@ -19,8 +19,6 @@ constexpr int kQueueBytes = 4096;
 constexpr double kComTimeoutSeconds = 2.0;
 constexpr int kNoHandshake = 0;
 
-constexpr unsigned short kEchoAnswer = 0x00AA;
-
 struct OpenError {
     int code;
     const char *text;
@@ -49,7 +47,7 @@ bool echoOrUserInput() {
 int echoResult() {
     int result = 0;
     if (rx_flag == 1) {
-        result = pp[0] == kEchoAnswer ? 1 : 0;
+        result = pp[0] == ECHO_ANSWER ? 1 : 0;
         SetStatusText(result ? "Echo Check - Line Ok!" : "read error - not sync byte 0xAA!");
     } else {
         SetStatusText("Timeout-RS-232...");

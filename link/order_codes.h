@@ -13,3 +13,6 @@ enum {
     ORDER_LIVE_VALUES = 8,      // one live frame
     ORDER_VIDEO_BLOCK = 9,      // 64 video samples, answered by 128 bytes without a frame
 };
+
+// Data word 0 of a sensor's reply to the line check.
+constexpr unsigned short ECHO_ANSWER = 0x00AA;

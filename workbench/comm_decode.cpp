@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kSyncWord = 0x55;
 constexpr int kHeaderBytes = 4;
-constexpr int kEchoMark = 0x00AA;
 
 const char *const kOrderMeanings[] = {
     nullptr,           "write RAM set",    "read RAM set", "write EEPROM set", "read EEPROM set",
@@ -79,8 +78,8 @@ QString echoWords(const QByteArray &bytes) {
     const int mark = dataWord(bytes, 0);
     const QString text =
         QStringLiteral("echo=%1 %2")
-            .arg(hexWord(mark),
-                 mark == kEchoMark ? QStringLiteral("(line ok)") : QStringLiteral("(not 0x00AA)"));
+            .arg(hexWord(mark), mark == ECHO_ANSWER ? QStringLiteral("(line ok)")
+                                                    : QStringLiteral("(not 0x00AA)"));
     const QString rest = parameterWords(bytes).section(' ', 1);
     return rest.isEmpty() ? text : text + ' ' + rest;
 }
@@ -197,9 +196,12 @@ int ReplyBytesFor(int order) {
     }
 }
 
+bool StartsWithSync(const QByteArray &bytes) {
+    return bytes.size() >= 2 && wordAt(bytes, 0) == kSyncWord;
+}
+
 bool FrameMatches(const QByteArray &bytes, int order) {
-    return bytes.size() >= kHeaderBytes && wordAt(bytes, 0) == kSyncWord &&
-           wordAt(bytes, 2) == order;
+    return bytes.size() >= kHeaderBytes && StartsWithSync(bytes) && wordAt(bytes, 2) == order;
 }
 
 int OrderWordOf(const QByteArray &bytes) {

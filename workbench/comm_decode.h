@@ -26,6 +26,8 @@ QString HexOf(const QByteArray &bytes);
 // The bytes a reply to `order` needs: 36 for a frame, 128 for a video block, 0 when the tool
 // awaits no reply.
 int ReplyBytesFor(int order);
+// The bytes begin with the frame's sync word.
+bool StartsWithSync(const QByteArray &bytes);
 // Whether a frame starts with the sync word and the order word `order`.
 bool FrameMatches(const QByteArray &bytes, int order);
 // The order word of a frame, or 0 when it has fewer than four bytes.

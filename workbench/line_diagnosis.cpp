@@ -2,20 +2,16 @@
 #include "workbench/line_diagnosis.h"
 
 #include "link/COM232.h"
+#include "link/order_codes.h"
 #include "workbench/comm_decode.h"
 
 namespace {
 
-constexpr int kEchoAnswer = 0x00AA;
 constexpr int kShownBytes = 8;
 
 // As the tool reads it: the first 36 bytes are the frame, whatever their sync word.
 int echoWordOf(const QByteArray &frame) {
     return FirstWordOf(frame.left(kFrameBytes));
-}
-
-bool startsWithSync(const QByteArray &bytes) {
-    return bytes.size() >= 2 && bytes[0] == 0x00 && bytes[1] == 0x55;
 }
 
 QString firstBytes(const QByteArray &bytes) {
@@ -47,7 +43,7 @@ LineDiagnosis DiagnoseLineCheck(const QByteArray &sent, const QByteArray &receiv
                 QStringLiteral("check that the sensor hangs on this port and has power, the "
                                "cable (TX, RX and ground) and that the adapter gives RS-232 "
                                "levels, not TTL; or pick another port")};
-    if (received.size() >= kFrameBytes && echoWordOf(received) == kEchoAnswer)
+    if (received.size() >= kFrameBytes && echoWordOf(received) == ECHO_ANSWER)
         return {LineDiagnosis::Answered, {}, {}};
     if (!sent.isEmpty() && received.startsWith(sent))
         return {LineDiagnosis::OwnFrame,
@@ -56,7 +52,7 @@ LineDiagnosis DiagnoseLineCheck(const QByteArray &sent, const QByteArray &receiv
                                "that hears itself)"),
                 QStringLiteral("take the loop-back plug off and connect the sensor; use a "
                                "full-duplex RS-232 adapter, or switch the adapter's echo off")};
-    if (received.size() >= kFrameBytes && startsWithSync(received))
+    if (received.size() >= kFrameBytes && StartsWithSync(received))
         return {
             LineDiagnosis::WrongEcho,
             QStringLiteral("a frame came back, but its echo word is 0x%1, not 0x00AA: "
