@@ -7,7 +7,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${RMOX_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev libqt6opengl6-dev libxcb1-dev cmake
-          ninja-build g++ ccache fonts-dejavu-core help2man libqcustomplot-dev poppler-utils)
+          ninja-build g++ ccache fonts-dejavu-core help2man libqcustomplot-dev poppler-utils
+          xvfb)
 
 "$ROOT/scripts/install-packages.sh" "${PACKAGES[@]}"
 
