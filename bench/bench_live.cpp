@@ -45,10 +45,10 @@
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
-#include "workbench/live_trend.h"
-#include "workbench/port_table.h"
-#include "workbench/serial_devices.h"
-#include "workbench/workbench.h"
+#include "workbench/ports/port_table.h"
+#include "workbench/ports/serial_devices.h"
+#include "workbench/program/workbench.h"
+#include "workbench/trend/trend_feature.h"
 
 #include <QAction>
 #include <QApplication>

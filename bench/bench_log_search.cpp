@@ -4,8 +4,8 @@
 // into Search one key at a time. For each key: how long the key held the window, and when the
 // rows shown were those of the text typed. Target: no key and no other event holds the window
 // for more than 30 ms.
-#include "workbench/comm_log.h"
-#include "workbench/comm_log_window.h"
+#include "workbench/commlog/comm_log.h"
+#include "workbench/commlog/comm_log_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

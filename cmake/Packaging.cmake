@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian package. The tool loads its panel file from its own directory,
 # so both live in one folder; a link in bin/ starts it. The Help menu finds the README at
-# ../../share/doc/rmox-sensor-tool/ from that folder (workbench/about_dialog.cpp), so the
+# ../../share/doc/rmox-sensor-tool/ from that folder (workbench/shared/about_dialog.cpp), so the
 # folder is lib/rmox-sensor-tool, not the multiarch library directory.
 include(GNUInstallDirs)
 set(RMOX_APP_DIR lib/rmox-sensor-tool)

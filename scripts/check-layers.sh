@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that no folder of the application includes a folder above it. Order, bottom first:
 # runtime, state, params, link, display, ops, app, workbench. sim/ stands apart: it shares no
-# code with the tool.
+# code with the tool. Inside workbench/: adapters, shared, the features, report, program; a
+# feature never includes another feature (the report gathers from them all, the program builds
+# them all).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -34,5 +36,32 @@ for folder in "${layers[@]}" sim; do
   done < <(grep -rHoE '^#include "[a-z_]+/[^"]+"' --include='*.h' --include='*.cpp' "$folder" |
            sed -E 's/:#include "(.*)"$/:\1/')
 done
+wb_rank() {
+  case $1 in
+    adapters) echo 0 ;;
+    shared) echo 1 ;;
+    report) echo 3 ;;
+    program) echo 4 ;;
+    *) echo 2 ;;
+  esac
+}
+while IFS=: read -r file included; do
+  own=${file#workbench/}
+  own=${own%%/*}
+  dep=${included#workbench/}
+  dep=${dep%%/*}
+  [[ $dep == "$own" ]] && continue
+  own_rank=$(wb_rank "$own")
+  dep_rank=$(wb_rank "$dep")
+  if ((dep_rank > own_rank)); then
+    echo "$file includes $included: workbench/$own/ must not include workbench/$dep/, above it" >&2
+    status=1
+  elif ((dep_rank == 2 && own_rank == 2)); then
+    echo "$file includes $included: a feature must not include another feature" >&2
+    status=1
+  fi
+done < <(grep -rHoE '^#include "workbench/[a-z_]+/[^"]+"' --include='*.h' --include='*.cpp' workbench |
+         sed -E 's/:#include "(.*)"$/:\1/')
+
 [[ $status -eq 0 ]] && echo "layers: every include points down"
 exit $status

@@ -15,15 +15,15 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
-#include "workbench/comm_log_feature.h"
-#include "workbench/comm_log_file.h"
-#include "workbench/comm_log_window.h"
-#include "workbench/graph_export.h"
-#include "workbench/report_dialog.h"
-#include "workbench/report_feature.h"
-#include "workbench/trend_window.h"
-#include "workbench/window_memory.h"
-#include "workbench/workbench.h"
+#include "workbench/captures/captures_feature.h"
+#include "workbench/commlog/comm_log_feature.h"
+#include "workbench/commlog/comm_log_file.h"
+#include "workbench/commlog/comm_log_window.h"
+#include "workbench/program/workbench.h"
+#include "workbench/report/report_dialog.h"
+#include "workbench/report/report_feature.h"
+#include "workbench/shared/window_memory.h"
+#include "workbench/trend/trend_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -96,7 +96,7 @@ class CapturesTest : public QObject {
 
     QTemporaryDir dir;
     std::unique_ptr<Workbench> workbench;
-    GraphExport *exporter = nullptr;
+    CapturesFeature *exporter = nullptr;
 
   private slots:
     void initTestCase() {
@@ -151,7 +151,7 @@ class CapturesTest : public QObject {
         if (mode == 2)
             QVERIFY(start > 300 && start < 500); // the simulated object sways around 500
 
-        const QImage picture(GraphExport::pngBeside(csv));
+        const QImage picture(CapturesFeature::pngBeside(csv));
         QCOMPARE(picture.size(),
                  rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->size() *
                      rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->devicePixelRatio());

@@ -14,15 +14,15 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
-#include "workbench/comm_log.h"
-#include "workbench/comm_log_window.h"
-#include "workbench/comm_row_text.h"
-#include "workbench/comm_table_model.h"
-#include "workbench/compare_window.h"
-#include "workbench/menu_bar.h"
-#include "workbench/set_compare.h"
-#include "workbench/trend_chart.h"
-#include "workbench/trend_window.h"
+#include "workbench/commlog/comm_log.h"
+#include "workbench/commlog/comm_log_window.h"
+#include "workbench/commlog/comm_row_text.h"
+#include "workbench/commlog/comm_table_model.h"
+#include "workbench/compare/compare_feature.h"
+#include "workbench/compare/compare_window.h"
+#include "workbench/shared/menu_bar.h"
+#include "workbench/trend/trend_chart.h"
+#include "workbench/trend/trend_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,7 +100,7 @@ class CompareTest : public QObject {
     std::unique_ptr<SimProcess> sim;
     std::unique_ptr<CoreEvents> core;
     std::unique_ptr<MenuBar> menus;
-    std::unique_ptr<SetCompare> compare;
+    std::unique_ptr<CompareFeature> compare;
 
     const ParameterPlaces &places() const { return compare->places(); }
     bool marked(int word) const { return compare->markers().isMarked(word); }
@@ -164,7 +164,7 @@ class CompareTest : public QObject {
         core = std::make_unique<CoreEvents>();
         QVERIFY(StartToolPanels());
         menus = std::make_unique<MenuBar>();
-        compare = std::make_unique<SetCompare>(*core, *menus);
+        compare = std::make_unique<CompareFeature>(*core, *menus);
     }
     void cleanupTestCase() {
         compare.reset();

@@ -11,16 +11,16 @@
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
-#include "workbench/comm_decode.h"
-#include "workbench/core_events.h"
-#include "workbench/line_diagnosis.h"
-#include "workbench/menu_bar.h"
-#include "workbench/port_diagnosis.h"
-#include "workbench/port_diagnostics_view.h"
-#include "workbench/port_finder.h"
-#include "workbench/port_ring.h"
-#include "workbench/port_table.h"
-#include "workbench/serial_events.h"
+#include "workbench/adapters/comm_decode.h"
+#include "workbench/adapters/core_events.h"
+#include "workbench/adapters/serial_events.h"
+#include "workbench/ports/line_diagnosis.h"
+#include "workbench/ports/port_diagnosis.h"
+#include "workbench/ports/port_diagnostics_view.h"
+#include "workbench/ports/port_ring.h"
+#include "workbench/ports/port_table.h"
+#include "workbench/ports/ports_feature.h"
+#include "workbench/shared/menu_bar.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -113,7 +113,7 @@ class WorkbenchPortsTest : public QObject {
     std::unique_ptr<MenuBar> menus;
     std::unique_ptr<CoreEvents> core;
     std::unique_ptr<SerialEvents> serial;
-    std::unique_ptr<PortFinder> finder;
+    std::unique_ptr<PortsFeature> finder;
     QStringList shown; // every text the status line showed, in order
 
     QString link() const { return dir.filePath("ttyRMOX"); }
@@ -132,7 +132,7 @@ class WorkbenchPortsTest : public QObject {
         menus = std::make_unique<MenuBar>();
         core = std::make_unique<CoreEvents>();
         serial = std::make_unique<SerialEvents>();
-        finder = std::make_unique<PortFinder>(*core, *serial, *menus);
+        finder = std::make_unique<PortsFeature>(*core, *serial, *menus);
         auto *status = qobject_cast<QLineEdit *>(rtControlWidget(panelHandle, MAIN_STATUS));
         connect(status, &QLineEdit::textChanged, this, [this](const QString &t) { shown << t; });
     }

@@ -14,9 +14,9 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
-#include "workbench/report_dialog.h"
-#include "workbench/report_document.h"
-#include "workbench/workbench.h"
+#include "workbench/program/workbench.h"
+#include "workbench/report/report_dialog.h"
+#include "workbench/report/report_document.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>

@@ -13,12 +13,12 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
-#include "workbench/live_recorder.h"
-#include "workbench/live_trend.h"
-#include "workbench/options.h"
-#include "workbench/trend_chart.h"
-#include "workbench/trend_window.h"
-#include "workbench/workbench.h"
+#include "workbench/program/options.h"
+#include "workbench/program/workbench.h"
+#include "workbench/trend/live_recorder.h"
+#include "workbench/trend/trend_chart.h"
+#include "workbench/trend/trend_feature.h"
+#include "workbench/trend/trend_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,7 +75,7 @@ class TrendTest : public QObject {
 
     QTemporaryDir dir;
     std::unique_ptr<Workbench> workbench;
-    LiveTrend *trend = nullptr;
+    TrendFeature *trend = nullptr;
 
   private slots:
     // The tool as started with --record: the recording begins with the first live frame.

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "workbench/adapters/core_events.h"
+
+#include "display/live_plot.h"
+#include "state/globals.h"
+
+namespace {
+
+QVector<quint16> wordsOf(const unsigned short *words, int count) {
+    return QVector<quint16>(words, words + count);
+}
+
+QString pathOf(const char *path) {
+    return path ? QString::fromLocal8Bit(path) : QString();
+}
+
+} // namespace
+
+CoreEvents::CoreEvents() {
+    SetCoreListener(this);
+}
+
+CoreEvents::~CoreEvents() {
+    SetCoreListener(nullptr);
+}
+
+void CoreEvents::parameterSetRead(ParamPlace place, const unsigned short *words, const char *path) {
+    emit setRead(place, wordsOf(words, PNUM), pathOf(path));
+}
+
+void CoreEvents::parameterSetWritten(ParamPlace place, const unsigned short *words,
+                                     const char *path) {
+    emit setWritten(place, wordsOf(words, PNUM), pathOf(path));
+}
+
+void CoreEvents::liveFrameDrawn(const unsigned short *words) {
+    emit liveFrame(wordsOf(words, kLiveFrameWords));
+}
+
+void CoreEvents::videoSignalRead(const unsigned short *samples) {
+    emit videoSignal(wordsOf(samples, kVideoSamples));
+}
+
+void CoreEvents::statusShown(const char *text) {
+    emit status(QString::fromUtf8(text));
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "workbench/program/workbench.h"
+
+#include "workbench/adapters/serial_events.h"
+#include "workbench/captures/captures_feature.h"
+#include "workbench/commlog/comm_log_feature.h"
+#include "workbench/compare/compare_feature.h"
+#include "workbench/ports/port_table.h"
+#include "workbench/ports/ports_feature.h"
+#include "workbench/program/quit_signals.h"
+#include "workbench/report/report_feature.h"
+#include "workbench/shared/menu_bar.h"
+#include "workbench/shared/window_memory.h"
+#include "workbench/trend/trend_feature.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QtGlobal>
+
+Workbench::Workbench(const Options &options) : options_(options) {
+    for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
+        qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
+    NoteCommandLinePorts(options_.ports.keys());
+    connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
+    // Its windows and its thread go before the panels and the application object.
+    connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });
+}
+
+Workbench::~Workbench() = default;
+
+// The panels exist, the application object too; the port is not open yet.
+void Workbench::build() {
+    // The desktop entry's name: the windows' class (StartupWMClass) and their icon.
+    QGuiApplication::setApplicationName(QStringLiteral("rmox-sensor-tool"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("rmox-sensor-tool"));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("rmox-sensor-tool"), QIcon(QStringLiteral(":/rmox-sensor-tool.png"))));
+    menus_ = std::make_unique<MenuBar>();
+    log_ = std::make_unique<CommLogFeature>(core_, serial_, *menus_, options_.logPath);
+    compare_ = std::make_unique<CompareFeature>(core_, *menus_);
+    graphs_ = std::make_unique<CapturesFeature>(core_, *menus_);
+    trend_ = std::make_unique<TrendFeature>(core_, *menus_, options_.recordPath);
+    ports_ = std::make_unique<PortsFeature>(core_, serial_, *menus_);
+    report_ = std::make_unique<ReportFeature>(
+        core_, *menus_, ReportSources{*compare_, *graphs_, *trend_, *log_}, options_.reportPath);
+    quit_ = std::make_unique<QuitSignals>();
+    memory_ = std::make_unique<WindowMemory>(core_);
+}

@@ -1,6 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include "workbench/version.h"
-
-QString VersionLine() {
-    return QStringLiteral("rmox-sensor-tool " RMOX_VERSION);
-}
