@@ -46,7 +46,8 @@ int markerPosition() {
     return marker;
 }
 
-void showIndicators() {
+// Returns whether the values were shown in pixels.
+bool showIndicators() {
     int unit = 0;
     GetCtrlVal(panelHandle, MAIN_UNIT, &unit);
     const bool pixels = (unit & 0xFFFF) == 1;
@@ -59,6 +60,7 @@ void showIndicators() {
     SetCtrlVal(panelHandle, MAIN_THIRDVALUE, scaled(kThirdValue));
     SetCtrlVal(panelHandle, MAIN_TEACHVALUE, scaled(kTeachValue));
     SetCtrlVal(panelHandle, MAIN_TOLERANCE, plain(kTolerance));
+    return pixels;
 }
 
 void copyFrameWords() {
@@ -144,9 +146,8 @@ void drawToleranceBands(int marker) {
 } // namespace
 
 void PlotRAWValues() {
-    NotifyLiveFrameDrawn(pp);
     int marker = markerPosition();
-    showIndicators();
+    const bool pixels = showIndicators();
     copyFrameWords();
     const Window w = showWindow();
     DeleteGraphPlot(panelHandle, MAIN_MAINGRAPH, -1, VAL_DELAYED_DRAW);
@@ -154,4 +155,5 @@ void PlotRAWValues() {
     SetGraphCursor(panelHandle, MAIN_MAINGRAPH, 1, marker, kLiveCursorY);
     drawEdgeZones(w);
     drawToleranceBands(marker);
+    NotifyLiveFrameShown({pp, pixels, eMode == 2, scaleF});
 }

@@ -30,7 +30,6 @@ void readVideoSignal() {
         ref_flag = block == kBlocks - 1 ? 1 : 0;
         ReadData64(block * kVideoBlockSamples, ref_flag);
     }
-    NotifyVideoSignalRead(adcbuf);
 }
 
 // Sends the order-8 request with pp as it stands and waits for the reply; a silent sensor
@@ -54,6 +53,7 @@ void capturePass() {
     FlushOutQ(com);
     readVideoSignal();
     PlotDATACurve(adcbuf);
+    NotifyVideoSignalShown({adcbuf, xArray, thdArray});
     if (exchangeLiveFrame()) {
         pix1 = pp[kWindowStartWord];
         PlotRAWValues();

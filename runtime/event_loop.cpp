@@ -10,6 +10,7 @@
 #include "events.h"
 #include "runtime.h"
 #include "runtime_qt.h"
+#include "app_busy.h"
 #include "serial_tap.h"
 
 #include <QAbstractEventDispatcher>

@@ -166,6 +166,10 @@ void rtPostEvent(const RtEvent &event) {
     queue.push_back(event);
 }
 
+void QueueCtrlEvent(int panel, int control, int event) {
+    post(panel, control, event);
+}
+
 bool rtControlCallbackRunning() {
     return !busy.empty();
 }

@@ -68,6 +68,9 @@ int ProcessSystemEvents();
 void HoldUserInput(int hold);
 // 1 when user events wait behind a hold, else 0.
 int UserInputWaiting();
+// Queues `event` for a control as the user's input would: its callback runs from the event
+// loop, after the events queued before it.
+void QueueCtrlEvent(int panel, int control, int event);
 // Releases the application object if InitCVIRTEEx created it (after the panels are discarded).
 void DiscardRuntime();
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial_device.h"
 
-#include "serial_tap.h"
-
 #include <QFileInfo>
 #include <QMap>
+#include <QProcessEnvironment>
 #include <QtGlobal>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -22,12 +22,36 @@ constexpr std::array kDeviceRanges{
     DeviceRange{9, 2, "/dev/ttyACM"},
 };
 
+const QString kEnvironmentPrefix = QStringLiteral("RMOX_COM");
+
+QMap<int, QString> &givenDevices() {
+    static QMap<int, QString> devices;
+    return devices;
+}
+
 QMap<int, QString> &sessionDevices() {
     static QMap<int, QString> devices;
     return devices;
 }
 
+QString environmentDevice(int port) {
+    return qEnvironmentVariable(qPrintable(kEnvironmentPrefix + QString::number(port)));
+}
+
+QString tableDevice(int port) {
+    for (const DeviceRange &range : kDeviceRanges) {
+        const int index = port - range.firstPort;
+        if (index >= 0 && index < range.count)
+            return QString::fromLatin1(range.prefix) + QString::number(index);
+    }
+    return {};
+}
+
 } // namespace
+
+void rtGiveComDevice(int port, const QString &path) {
+    givenDevices()[port] = rtAbsoluteDevicePath(path);
+}
 
 void rtSetComDevice(int port, const QString &path) {
     if (path.isEmpty())
@@ -36,23 +60,43 @@ void rtSetComDevice(int port, const QString &path) {
         sessionDevices()[port] = rtAbsoluteDevicePath(path);
 }
 
+ComOrigin rtComDeviceOrigin(int port) {
+    if (port < 1)
+        return ComOrigin::None;
+    if (givenDevices().contains(port))
+        return ComOrigin::Given;
+    if (!environmentDevice(port).isEmpty())
+        return ComOrigin::Environment;
+    if (sessionDevices().contains(port))
+        return ComOrigin::Mapped;
+    return tableDevice(port).isEmpty() ? ComOrigin::None : ComOrigin::Table;
+}
+
+int rtHighestNamedPort() {
+    int highest = givenDevices().isEmpty() ? 0 : givenDevices().lastKey();
+    const QStringList names = QProcessEnvironment::systemEnvironment().keys();
+    for (const QString &name : names)
+        if (name.startsWith(kEnvironmentPrefix))
+            highest = std::max(highest, name.mid(kEnvironmentPrefix.size()).toInt());
+    return highest;
+}
+
 QString rtAbsoluteDevicePath(const QString &name) {
     return QFileInfo(name).absoluteFilePath();
 }
 
 QString rtComDevice(int port) {
-    if (port < 1)
-        return {};
-    const QString override =
-        qEnvironmentVariable(qPrintable(QStringLiteral("RMOX_COM%1").arg(port)));
-    if (!override.isEmpty())
-        return rtAbsoluteDevicePath(override);
-    if (sessionDevices().contains(port))
+    switch (rtComDeviceOrigin(port)) {
+    case ComOrigin::Given:
+        return givenDevices().value(port);
+    case ComOrigin::Environment:
+        return rtAbsoluteDevicePath(environmentDevice(port));
+    case ComOrigin::Mapped:
         return sessionDevices().value(port);
-    for (const DeviceRange &range : kDeviceRanges) {
-        const int index = port - range.firstPort;
-        if (index >= 0 && index < range.count)
-            return QString::fromLatin1(range.prefix) + QString::number(index);
+    case ComOrigin::Table:
+        return tableDevice(port);
+    case ComOrigin::None:
+        break;
     }
     return {};
 }

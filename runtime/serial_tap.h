@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Qt-facing seams of the serial ports for tools above the application (a communication log, a
-// port finder): what the ports do, reported as it happens, and which device each port number
-// opens. Reporting never changes what the ports do, and nothing here knows about sensors.
+// Qt-facing seam of the serial ports for tools above the application (a communication log, a
+// port finder): what the ports do, reported as it happens. Reporting never changes what the ports do, and nothing here knows about sensors.
 #pragma once
 
 #include <QByteArray>
@@ -39,10 +38,3 @@ void rtSetSerialTap(SerialTap tap);
 // The clock of the events' timestamps, in nanoseconds.
 qint64 rtSerialClock();
 
-// Maps port `port` to a device for the rest of the run (an empty path removes the mapping).
-// A mapping given here comes before the fixed table; RMOX_COM<port> still comes first.
-void rtSetComDevice(int port, const QString &path);
-
-// True while a callback of the application runs (a control, panel, timer or serial callback),
-// also while it waits in ProcessSystemEvents; false in the idle event loop.
-bool rtApplicationBusy();

@@ -31,14 +31,14 @@ void NotifyParameterSetWritten(ParamPlace place, const unsigned short *words, co
         listener->parameterSetWritten(place, words, path);
 }
 
-void NotifyLiveFrameDrawn(const unsigned short *words) {
+void NotifyLiveFrameShown(const ShownLiveFrame &frame) {
     if (listener)
-        listener->liveFrameDrawn(words);
+        listener->liveFrameShown(frame);
 }
 
-void NotifyVideoSignalRead(const unsigned short *samples) {
+void NotifyVideoSignalShown(const ShownVideoSignal &signal) {
     if (listener)
-        listener->videoSignalRead(samples);
+        listener->videoSignalShown(signal);
 }
 
 void NotifyStatusShown(const char *text) {

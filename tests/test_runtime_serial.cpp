@@ -2,6 +2,7 @@
 // Serial ports over a pseudo-terminal: the test plays the device on the master side, the port
 // under test opens the slave through RMOX_COM<n>.
 #include "runtime/runtime.h"
+#include "runtime/serial_device.h"
 #include "runtime/serial_tap.h"
 #include "runtime/testing.h"
 #include "support/pty_pair.h"

@@ -5,6 +5,7 @@
 #include "ops/port_setup.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "runtime/serial_device.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/pluggable_sim.h"
@@ -126,8 +127,7 @@ class WorkbenchPortsTest : public QObject {
         // Overrides are read as the tool starts, before the finder watches their paths.
         qputenv("RMOX_COM1", link().toLocal8Bit());
         qputenv("RMOX_COM3", overrideLink().toLocal8Bit());
-        qputenv("RMOX_COM12", farLink().toLocal8Bit());
-        NoteCommandLinePorts({12}); // as --port 12=... sets it
+        rtGiveComDevice(12, farLink()); // as --port 12=... gives it
         QVERIFY(StartToolPanels());
         menus = std::make_unique<MenuBar>();
         core = std::make_unique<CoreEvents>();

@@ -33,12 +33,12 @@ void CoreEvents::parameterSetWritten(ParamPlace place, const unsigned short *wor
     emit setWritten(place, wordsOf(words, PNUM), pathOf(path));
 }
 
-void CoreEvents::liveFrameDrawn(const unsigned short *words) {
-    emit liveFrame(wordsOf(words, kLiveFrameWords));
+void CoreEvents::liveFrameShown(const ShownLiveFrame &frame) {
+    emit liveFrame(wordsOf(frame.words, kLiveFrameWords), LiveValuesOf(frame));
 }
 
-void CoreEvents::videoSignalRead(const unsigned short *samples) {
-    emit videoSignal(wordsOf(samples, kVideoSamples));
+void CoreEvents::videoSignalShown(const ShownVideoSignal &signal) {
+    emit videoSignal(SnapshotOf(signal, QDateTime::currentDateTime()));
 }
 
 void CoreEvents::statusShown(const char *text) {

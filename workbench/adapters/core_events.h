@@ -5,6 +5,8 @@
 #pragma once
 
 #include "state/notify.h"
+#include "workbench/adapters/live_values.h"
+#include "workbench/adapters/video_snapshot.h"
 
 #include <QObject>
 #include <QString>
@@ -21,8 +23,8 @@ class CoreEvents : public QObject, public CoreListener {
     void parameterSetRead(ParamPlace place, const unsigned short *words, const char *path) override;
     void parameterSetWritten(ParamPlace place, const unsigned short *words,
                              const char *path) override;
-    void liveFrameDrawn(const unsigned short *words) override;
-    void videoSignalRead(const unsigned short *samples) override;
+    void liveFrameShown(const ShownLiveFrame &frame) override;
+    void videoSignalShown(const ShownVideoSignal &signal) override;
     void statusShown(const char *text) override;
 
   signals:
@@ -30,7 +32,7 @@ class CoreEvents : public QObject, public CoreListener {
     void ending();
     void setRead(ParamPlace place, const QVector<quint16> &words, const QString &path);
     void setWritten(ParamPlace place, const QVector<quint16> &words, const QString &path);
-    void liveFrame(const QVector<quint16> &words); // the nine words of a live frame
-    void videoSignal(const QVector<quint16> &samples);
+    void liveFrame(const QVector<quint16> &words, const LiveValues &values);
+    void videoSignal(const VideoSnapshot &signal);
     void status(const QString &text);
 };

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/adapters/live_values.h"
 
+#include "app/tool_api.h"
 #include "params/params.h"
 #include "params/units.h"
-#include "runtime/runtime.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 
 namespace {
 
@@ -32,20 +30,17 @@ void setBand(std::array<float, kLiveChannels> &v, bool distance, float lineStart
 } // namespace
 
 Unit ShownUnit() {
-    int unit = 0;
-    GetCtrlVal(panelHandle, MAIN_UNIT, &unit);
-    return (unit & 0xFFFF) == 1 ? Unit::Pixels : Unit::Micrometres;
+    return ToolShowsPixels() ? Unit::Pixels : Unit::Micrometres;
 }
 
 const char *UnitSymbol(Unit unit) {
     return unit == Unit::Pixels ? "px" : "µm";
 }
 
-// The main graph keeps scaleF only in evaluation mode 2 and sets it to 1 before it shows the
-// frame in every other mode.
-LiveValues LiveValuesOf(const std::uint16_t *words) {
-    const bool distance = eMode == 2;
-    const float scale = distance ? scaleF : 1.0f;
+LiveValues LiveValuesOf(const ShownLiveFrame &frame) {
+    const unsigned short *words = frame.words;
+    const bool distance = frame.distance;
+    const float scale = frame.scale;
     LiveValues v;
     for (int c = kFirstEdgeChannel; c <= kToleranceChannel; ++c)
         v.pixels[c] = words[c];
@@ -57,6 +52,6 @@ LiveValues LiveValuesOf(const std::uint16_t *words) {
     setBand(v.pixels, distance, 1, kLineEnd, kLineEnd - 1);
     setBand(v.micrometres, distance, MicrometresOf(1), MicrometresOf(kLineEnd),
             MicrometresOf(kLineEnd - 1));
-    v.shown = ShownUnit();
+    v.shown = frame.pixels ? Unit::Pixels : Unit::Micrometres;
     return v;
 }

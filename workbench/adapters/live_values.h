@@ -4,6 +4,8 @@
 // the teach value.
 #pragma once
 
+#include "state/notify.h"
+
 #include <array>
 #include <cstdint>
 
@@ -30,9 +32,8 @@ struct LiveValues {
     }
 };
 
-// `words` holds the nine words of a live frame. Reads the evaluation mode, the scale factor
-// and the unit switch as the main graph does when it draws that frame.
-LiveValues LiveValuesOf(const std::uint16_t *words);
+// The values of a live frame as the main panel showed them.
+LiveValues LiveValuesOf(const ShownLiveFrame &frame);
 // The unit switch on the main panel.
 Unit ShownUnit();
 // "px" or "µm".

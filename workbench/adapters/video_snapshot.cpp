@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/adapters/video_snapshot.h"
 
-#include "display/video_curve.h"
+#include <algorithm>
 
-VideoSnapshot SnapshotOf(const std::uint16_t *samples, const QDateTime &at) {
+VideoSnapshot SnapshotOf(const ShownVideoSignal &signal, const QDateTime &at) {
     VideoSnapshot s;
     s.at = at;
-    for (int i = 0; i < kVideoSamples; ++i) {
-        const auto k = std::size_t(i);
-        s.samples[k] = samples[i];
-        s.positions[k] = VideoSamplePosition(ccdMode, pix1, i);
-        s.thresholds[k] = thdArray[i];
-    }
+    std::copy_n(signal.samples, kVideoSamples, s.samples.begin());
+    std::copy_n(signal.positions, kVideoSamples, s.positions.begin());
+    std::copy_n(signal.thresholds, kVideoSamples, s.thresholds.begin());
     return s;
 }
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One video signal as the video graph shows it: the 256 samples, where the graph places each
-// of them and the threshold line, taken when the signal is read (the graph draws it right
-// after, with the CCD mode and window start in force at that moment).
+// One video signal as the video graph showed it: the 256 samples, where the graph placed each
+// of them and the threshold line.
 #pragma once
 
 #include "state/globals.h"
+#include "state/notify.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -18,6 +18,6 @@ struct VideoSnapshot {
     std::array<std::uint16_t, kVideoSamples> thresholds{};
 };
 
-VideoSnapshot SnapshotOf(const std::uint16_t *samples, const QDateTime &at);
+VideoSnapshot SnapshotOf(const ShownVideoSignal &signal, const QDateTime &at);
 // "sample,position_px,value,threshold" and one row per sample.
 QByteArray CsvOf(const VideoSnapshot &snapshot);

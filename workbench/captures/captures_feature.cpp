@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/captures/captures_feature.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
 #include "runtime/safe_file.h"
-#include "state/panel_controls.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/menu_items.h"
@@ -21,7 +21,7 @@
 namespace {
 
 QWidget *graph(int control) {
-    return rtControlWidget(panelHandle, control);
+    return rtControlWidget(ToolMainPanel(), control);
 }
 
 QPixmap pictureOf(int control) {
@@ -62,12 +62,12 @@ CapturesFeature::CapturesFeature(CoreEvents &core, MenuBar &menus) {
             &QAction::triggered, this, &CapturesFeature::askMainGraphPath);
     connect(AddMenuItem(menus.file(), QStringLiteral("Cop&y video graph"),
                         QStringLiteral("Copy video graph")),
-            &QAction::triggered, this, [] { copyPicture(MAIN_VIDEOGRAPH); });
+            &QAction::triggered, this, [] { copyPicture(ToolControl(ToolPlace::VideoGraph)); });
     connect(AddMenuItem(menus.file(), QStringLiteral("Copy main &graph"),
                         QStringLiteral("Copy main graph")),
-            &QAction::triggered, this, [] { copyPicture(MAIN_MAINGRAPH); });
-    connect(&core, &CoreEvents::videoSignal, this, [this](const QVector<quint16> &samples) {
-        last_ = SnapshotOf(samples.constData(), QDateTime::currentDateTime());
+            &QAction::triggered, this, [] { copyPicture(ToolControl(ToolPlace::MainGraph)); });
+    connect(&core, &CoreEvents::videoSignal, this, [this](const VideoSnapshot &signal) {
+        last_ = signal;
         saveVideo_->setEnabled(true);
     });
 }
@@ -88,11 +88,11 @@ bool CapturesFeature::saveVideoSignal(const QString &csvPath, QString *error) co
         *error = QStringLiteral("No video signal has been read yet.");
         return false;
     }
-    return writeVideoSignal(csvPath, *last_, pictureOf(MAIN_VIDEOGRAPH), error);
+    return writeVideoSignal(csvPath, *last_, pictureOf(ToolControl(ToolPlace::VideoGraph)), error);
 }
 
 bool CapturesFeature::saveMainGraph(const QString &pngPath, QString *error) const {
-    return writePng(pngPath, pictureOf(MAIN_MAINGRAPH), error);
+    return writePng(pngPath, pictureOf(ToolControl(ToolPlace::MainGraph)), error);
 }
 
 // What is saved is taken when the item is chosen; Data may draw further signals while the
@@ -101,8 +101,8 @@ void CapturesFeature::askVideoSignalPath() {
     if (!last_)
         return;
     const VideoSnapshot snapshot = *last_;
-    const QPixmap picture = pictureOf(MAIN_VIDEOGRAPH);
-    QWidget *main = rtPanelWidget(panelHandle);
+    const QPixmap picture = pictureOf(ToolControl(ToolPlace::VideoGraph));
+    QWidget *main = rtPanelWidget(ToolMainPanel());
     AskSavePath(main, QStringLiteral("Save video signal"),
                 TimedFileName(QStringLiteral("video-signal"), snapshot.at, QStringLiteral("csv")),
                 QStringLiteral("CSV files (*.csv)"), [=](const QString &path) {
@@ -113,8 +113,8 @@ void CapturesFeature::askVideoSignalPath() {
 }
 
 void CapturesFeature::askMainGraphPath() {
-    const QPixmap picture = pictureOf(MAIN_MAINGRAPH);
-    QWidget *main = rtPanelWidget(panelHandle);
+    const QPixmap picture = pictureOf(ToolControl(ToolPlace::MainGraph));
+    QWidget *main = rtPanelWidget(ToolMainPanel());
     AskSavePath(main, QStringLiteral("Save main graph"),
                 TimedFileName(QStringLiteral("main-graph"), QDateTime::currentDateTime(),
                               QStringLiteral("png")),

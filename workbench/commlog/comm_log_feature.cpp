@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/commlog/comm_log_feature.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
 #include "workbench/commlog/comm_log_file.h"
@@ -40,7 +40,7 @@ CommLogFeature::~CommLogFeature() {
 
 void CommLogFeature::showWindow() {
     if (!window_) {
-        window_ = new CommLogWindow(log_, rtPanelWidget(panelHandle));
+        window_ = new CommLogWindow(log_, rtPanelWidget(ToolMainPanel()));
         window_->setFileText(fileText());
     }
     window_->show();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/compare/change_markers.h"
 
-#include "params/panel_binding.h"
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
 
 #include <QGridLayout>
@@ -44,7 +44,7 @@ QString valueText(int word, unsigned short value) {
 
 ChangeMarkers::ChangeMarkers() {
     for (int w = 0; w < PNUM; ++w) {
-        const BoundControl bound = BoundControlOf(w);
+        const ToolWordControl bound = ToolControlOfWord(w);
         Marker &m = markers_[w];
         m.control = rtControlWidget(bound.panel, bound.control);
         if (!m.control)

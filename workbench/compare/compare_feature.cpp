@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/compare/compare_feature.h"
 
-#include "params/panel_binding.h"
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 #include "workbench/compare/compare_window.h"
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/menu_items.h"
@@ -58,12 +56,12 @@ CompareFeature::~CompareFeature() {
 
 void CompareFeature::watchControls() {
     for (int w = 0; w < PNUM; ++w) {
-        const BoundControl bound = BoundControlOf(w);
+        const ToolWordControl bound = ToolControlOfWord(w);
         if (QWidget *control = rtControlWidget(bound.panel, bound.control))
             onChange(control, this, [this] { schedule(); });
     }
-    for (int control : {MAIN_RAM, MAIN_EEPROM, MAIN_FILE}) {
-        if (QWidget *button = rtControlWidget(panelHandle, control))
+    for (ToolPlace place : {ToolPlace::RamChoice, ToolPlace::EepromChoice, ToolPlace::FileChoice}) {
+        if (QWidget *button = rtControlWidget(ToolMainPanel(), ToolControl(place)))
             onChange(button, this, [this] { schedule(); });
     }
 }
@@ -74,7 +72,7 @@ void CompareFeature::schedule() {
 }
 
 void CompareFeature::refresh() {
-    ReadPanelWords(panels_.data());
+    ToolPanelWords(panels_.data());
     markers_.update(panels_, places_.reference());
     sendTooltip_.update();
     if (window_ && window_->isVisible())
@@ -82,7 +80,7 @@ void CompareFeature::refresh() {
 }
 
 Overwrite CompareFeature::overwrite() const {
-    return OverwriteOf(target, panels_, places_);
+    return OverwriteOf(ToolStorageTarget(), panels_, places_);
 }
 
 QList<const PlacedSet *> CompareFeature::comparedFiles() const {
@@ -92,7 +90,7 @@ QList<const PlacedSet *> CompareFeature::comparedFiles() const {
 
 CompareWindow *CompareFeature::showWindow() {
     if (!window_) {
-        window_ = new CompareWindow(places_, rtPanelWidget(panelHandle));
+        window_ = new CompareWindow(places_, rtPanelWidget(ToolMainPanel()));
         connect(window_, &CompareWindow::refreshWanted, this, &CompareFeature::refresh);
     }
     window_->show();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/compare/compare_window.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime.h"
 #include "runtime/safe_file.h"
-#include "state/globals.h"
 #include "workbench/shared/save_dialog.h"
 #include "workbench/shared/shades.h"
 
@@ -222,7 +222,8 @@ void CompareWindow::changeEvent(QEvent *event) {
 // The dialogs are window-modal but do not block: an operation the core is running goes on.
 void CompareWindow::chooseFile() {
     AskOpenPath(this, QStringLiteral("Add a parameter file to the comparison"),
-                QString::fromLocal8Bit(proj_dir), QStringLiteral("Parameter files (*.dat)"),
+                QString::fromLocal8Bit(ToolProjectFolder()),
+                QStringLiteral("Parameter files (*.dat)"),
                 [this](const QString &path) { addFile(path); });
 }
 

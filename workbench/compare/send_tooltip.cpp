@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/compare/send_tooltip.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 
 #include <QEvent>
 #include <QWidget>
 
 SendTooltip::SendTooltip(std::function<Overwrite()> overwrite)
-    : button_(rtControlWidget(panelHandle, MAIN_SEND)), overwrite_(std::move(overwrite)) {
+    : button_(rtControlWidget(ToolMainPanel(), ToolControl(ToolPlace::SendButton))),
+      overwrite_(std::move(overwrite)) {
     if (!button_)
         return;
     own_ = button_->toolTip();

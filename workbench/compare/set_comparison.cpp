@@ -66,14 +66,15 @@ QStringList SummaryLines(const ParameterWords &panels, const PlacedSet *ram,
     return lines;
 }
 
-Overwrite OverwriteOf(int target, const ParameterWords &panels, const ParameterPlaces &places) {
-    if (target == DATFILE)
+Overwrite OverwriteOf(ParamPlace target, const ParameterWords &panels,
+                      const ParameterPlaces &places) {
+    if (target == ParamPlace::File)
         return {QStringLiteral("Send to File writes the panels' set to the file chosen in the "
                                "dialog"),
                 {}};
-    const ParamPlace place = target == EEPROM ? ParamPlace::Eeprom : ParamPlace::Ram;
-    const QString name = target == EEPROM ? QStringLiteral("EEPROM") : QStringLiteral("RAM");
-    const PlacedSet *known = places.sensor(place);
+    const QString name =
+        target == ParamPlace::Eeprom ? QStringLiteral("EEPROM") : QStringLiteral("RAM");
+    const PlacedSet *known = places.sensor(target);
     if (!known)
         return {QStringLiteral("Send to %1 overwrites a set not read yet: Get from %1 shows it")
                     .arg(name),

@@ -25,5 +25,6 @@ struct Overwrite {
     QString headline;    // e.g. "Send to EEPROM overwrites 3 values (EEPROM read 14:01:50)"
     QStringList changes; // e.g. "Power 650 → 700", one per differing word
 };
-// What a Send to `target` (RAM, EEPROM or DATFILE) would overwrite with the panels' set.
-Overwrite OverwriteOf(int target, const ParameterWords &panels, const ParameterPlaces &places);
+// What a Send to `target` would overwrite with the panels' set.
+Overwrite OverwriteOf(ParamPlace target, const ParameterWords &panels,
+                      const ParameterPlaces &places);

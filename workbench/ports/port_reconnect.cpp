@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/ports/port_reconnect.h"
 
-#include "ops/port_setup.h"
+#include "app/tool_api.h"
+#include "runtime/app_busy.h"
 #include "runtime/runtime_qt.h"
 #include "runtime/serial_device.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 #include "workbench/ports/port_table.h"
 
 #include <QLineEdit>
@@ -13,12 +12,13 @@
 namespace {
 
 QString statusText() {
-    const auto *status = qobject_cast<QLineEdit *>(rtControlWidget(panelHandle, MAIN_STATUS));
+    const auto *status = qobject_cast<QLineEdit *>(
+        rtControlWidget(ToolMainPanel(), ToolControl(ToolPlace::StatusLine)));
     return status ? status->text() : QString();
 }
 
 bool overridden(int port) {
-    return !qEnvironmentVariableIsEmpty(qPrintable(QStringLiteral("RMOX_COM%1").arg(port)));
+    return !OverrideOrigin(port).isEmpty();
 }
 
 } // namespace
@@ -87,7 +87,7 @@ void PortReconnect::tryReopen() {
     const QString path = whereNow(scan_);
     if (!lost_ || !seenGone_ || path.isEmpty() || reopening_)
         return;
-    if (rtApplicationBusy() || stop_flag != 1) {
+    if (rtApplicationBusy() || ToolMeasuring()) {
         retry_.start();
         return;
     }
@@ -109,16 +109,17 @@ void PortReconnect::reopen(const QString &path) {
         rtSetComDevice(port, path);
     }
     reopening_ = true;
-    const bool checked = ReopenRS232(port);
+    const ToolReopen reopened = ToolReopenPort(port);
     reopening_ = false;
     const QString back =
         QStringLiteral("port %1 (%2): the adapter came back; ").arg(port).arg(path);
-    if (!checked) {
+    if (reopened == ToolReopen::GaveWay) {
         emit told(back + QStringLiteral("opened it again; its line check gave way to your input"));
         return;
     }
-    const QString done = ret >= 0 ? QStringLiteral("opened it again and checked the line")
-                                  : QStringLiteral("could not open it again");
+    const QString done = reopened == ToolReopen::LineChecked
+                             ? QStringLiteral("opened it again and checked the line")
+                             : QStringLiteral("could not open it again");
     emit told(back + QStringLiteral("%1: %2 (the parameter set was not read; Get reads it)")
                          .arg(done, statusText()));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/ports/port_ring.h"
 
+#include "app/tool_api.h"
 #include "workbench/ports/elided_ring.h"
 #include "workbench/ports/other_device_dialog.h"
 
@@ -76,8 +77,7 @@ void PortRing::choose(const QString &path) {
     refresh();
     if (table_.count() != before)
         emit numbered();
-    ring_->setCurrentIndex(port - 1);
-    emit ring_->activated(port - 1);
+    ToolPickPort(port);
 }
 
 bool PortRing::eventFilter(QObject *, QEvent *event) {

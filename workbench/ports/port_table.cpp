@@ -2,24 +2,13 @@
 #include "workbench/ports/port_table.h"
 
 #include "runtime/serial_device.h"
-#include "runtime/serial_tap.h"
 
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <algorithm>
 
 namespace {
 
 const QString kDash = QStringLiteral(" \u2014 ");
-
-QString overrideOf(int port) {
-    return qEnvironmentVariable(qPrintable(QStringLiteral("RMOX_COM%1").arg(port)));
-}
-
-QList<int> &commandLinePorts() {
-    static QList<int> ports;
-    return ports;
-}
 
 // "FT232R USB UART (FTDI, A50285BI)"
 QString whatIsBehind(const SerialDevice &d) {
@@ -46,15 +35,15 @@ QString presentNode(const QString &path, const QString &node) {
 
 } // namespace
 
-void NoteCommandLinePorts(const QList<int> &ports) {
-    commandLinePorts() = ports;
-}
-
 QString OverrideOrigin(int port) {
-    if (overrideOf(port).isEmpty())
+    switch (rtComDeviceOrigin(port)) {
+    case ComOrigin::Given:
+        return QStringLiteral("--port");
+    case ComOrigin::Environment:
+        return QStringLiteral("RMOX_COM%1").arg(port);
+    default:
         return {};
-    return commandLinePorts().contains(port) ? QStringLiteral("--port")
-                                             : QStringLiteral("RMOX_COM%1").arg(port);
+    }
 }
 
 bool IsPresent(const QString &path, const DeviceScan &scan) {
@@ -64,12 +53,7 @@ bool IsPresent(const QString &path, const DeviceScan &scan) {
     return !node.isEmpty() && !isBuiltInUart(node);
 }
 
-PortTable::PortTable() {
-    static const QRegularExpression name(QStringLiteral("^RMOX_COM(\\d+)$"));
-    for (const QString &key : QProcessEnvironment::systemEnvironment().keys())
-        if (const QRegularExpressionMatch m = name.match(key); m.hasMatch())
-            count_ = std::clamp(m.captured(1).toInt(), count_, kMostPorts);
-}
+PortTable::PortTable() : count_(std::clamp(rtHighestNamedPort(), kFixedPorts, kMostPorts)) {}
 
 QString PortTable::pathOf(int port) {
     return rtComDevice(port);

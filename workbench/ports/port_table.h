@@ -39,11 +39,9 @@ class PortTable {
     QString itemDetails(int port, const DeviceScan &scan) const;
 
   private:
-    int count_ = kFixedPorts;
+    int count_;
 };
 
-// The ports whose device --port gave; the other overrides come from RMOX_COM<n>.
-void NoteCommandLinePorts(const QList<int> &ports);
 // What set the device of `port`: "--port" or "RMOX_COM1"; empty when nothing did.
 QString OverrideOrigin(int port);
 

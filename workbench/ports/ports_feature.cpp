@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/ports/ports_feature.h"
 
+#include "app/tool_api.h"
 #include "link/order_codes.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 #include "workbench/adapters/comm_decode.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
@@ -34,8 +33,9 @@ QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
 } // namespace
 
 PortsFeature::PortsFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus)
-    : ring_(new PortRing(qobject_cast<QComboBox *>(rtControlWidget(panelHandle, MAIN_PORT)))),
-      view_(new PortDiagnosticsView(rtPanelWidget(panelHandle), [this] { return report(); })) {
+    : ring_(new PortRing(qobject_cast<QComboBox *>(
+          rtControlWidget(ToolMainPanel(), ToolControl(ToolPlace::PortRing))))),
+      view_(new PortDiagnosticsView(rtPanelWidget(ToolMainPanel()), [this] { return report(); })) {
     connect(&serial, &SerialEvents::happened, this, &PortsFeature::noteSerial);
     connect(&core, &CoreEvents::status, this, &PortsFeature::noteStatus);
     connect(&watch_, &DeviceWatch::changed, this, &PortsFeature::noteScan);
@@ -154,7 +154,7 @@ QString PortsFeature::report() const {
     for (int port = 1; port <= table.count(); ++port) {
         const QString details = table.itemDetails(port, ring_->scan());
         html += QStringLiteral("<tr><td>%1%2</td><td><i>%3</i></td></tr>")
-                    .arg(port == com ? QStringLiteral("&#9654; ") : QString(),
+                    .arg(port == ToolPortInUse() ? QStringLiteral("&#9654; ") : QString(),
                          table.itemText(port, ring_->scan(), reconnect_.lostPort()).toHtmlEscaped(),
                          QString(details).replace('\n', QStringLiteral("; ")).toHtmlEscaped());
     }

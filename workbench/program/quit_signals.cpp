@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/program/quit_signals.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 
 #include <QSocketNotifier>
 #include <QWidget>
@@ -42,7 +42,7 @@ QuitSignals::QuitSignals() {
         char byte;
         while (::read(pipeEnds[1], &byte, 1) > 0) {
         }
-        if (QWidget *main = rtPanelWidget(panelHandle))
+        if (QWidget *main = rtPanelWidget(ToolMainPanel()))
             main->close();
     });
     handle(onSignal);

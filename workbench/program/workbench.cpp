@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/program/workbench.h"
 
+#include "runtime/serial_device.h"
 #include "workbench/adapters/serial_events.h"
 #include "workbench/captures/captures_feature.h"
 #include "workbench/commlog/comm_log_feature.h"
@@ -19,8 +20,7 @@
 
 Workbench::Workbench(const Options &options) : options_(options) {
     for (auto it = options_.ports.cbegin(); it != options_.ports.cend(); ++it)
-        qputenv(qPrintable(QStringLiteral("RMOX_COM%1").arg(it.key())), it.value().toLocal8Bit());
-    NoteCommandLinePorts(options_.ports.keys());
+        rtGiveComDevice(it.key(), it.value());
     connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
     // Its windows and its thread go before the panels and the application object.
     connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/report/report_feature.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/report/report_dialog.h"
 #include "workbench/report/report_document.h"
@@ -34,7 +34,7 @@ ReportDialog *ReportFeature::dialog() {
     if (!dialog_)
         dialog_ =
             new ReportDialog([this](const QString &note) { return GatherReport(sources_, note); },
-                             rtPanelWidget(panelHandle));
+                             rtPanelWidget(ToolMainPanel()));
     return dialog_;
 }
 

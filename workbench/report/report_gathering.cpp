@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/report/report_gathering.h"
 
-#include "params/panel_binding.h"
-#include "state/globals.h"
+#include "app/tool_api.h"
 #include "workbench/captures/captures_feature.h"
 #include "workbench/commlog/comm_log_feature.h"
 #include "workbench/commlog/comm_row_text.h"
@@ -19,10 +18,10 @@ constexpr qsizetype kProblemTextLength = 110;
 
 ReportPort portInUse() {
     ReportPort port;
-    port.number = com;
-    port.device = PortTable::pathOf(com);
+    port.number = ToolPortInUse();
+    port.device = PortTable::pathOf(port.number);
     const DeviceScan scan = ScanSerialDevices({port.device});
-    port.item = PortTable().itemText(com, scan, 0);
+    port.item = PortTable().itemText(port.number, scan, 0);
     if (const SerialDevice *d = scan.find(port.device)) {
         port.description = d->description;
         port.manufacturer = d->manufacturer;
@@ -41,7 +40,7 @@ ReportSet setOf(const QString &title, const PlacedSet *placed) {
 ReportParameters parametersOf(const CompareFeature &compare) {
     ReportParameters p;
     ParameterWords panels{};
-    ReadPanelWords(panels.data());
+    ToolPanelWords(panels.data());
     const ParameterPlaces &places = compare.places();
     p.sets << ReportSet{
         QStringLiteral("Panels"), QStringLiteral("as a Send takes them"), {}, panels};

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/shared/menu_bar.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 #include "workbench/shared/about_dialog.h"
 #include "workbench/shared/menu_items.h"
 
@@ -25,7 +25,7 @@ QMenu *addMenu(QMenuBar *bar, const QString &title, const QString &accessibleNam
 } // namespace
 
 MenuBar::MenuBar() {
-    QWidget *main = rtPanelWidget(panelHandle);
+    QWidget *main = rtPanelWidget(ToolMainPanel());
     bar_ = new QMenuBar(main);
     bar_->setAccessibleName(QStringLiteral("Menu bar"));
     main->layout()->setMenuBar(bar_);

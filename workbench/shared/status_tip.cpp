@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/shared/status_tip.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
-#include "state/panel_controls.h"
 
 #include <QVariant>
 #include <QWidget>
@@ -17,7 +16,7 @@ constexpr char kLinesPrefix[] = "rmoxTipLines:";
 } // namespace
 
 void SetStatusTipLines(const char *key, const QStringList &lines) {
-    QWidget *status = rtControlWidget(panelHandle, MAIN_STATUS);
+    QWidget *status = rtControlWidget(ToolMainPanel(), ToolControl(ToolPlace::StatusLine));
     if (!status)
         return;
     if (!status->property(kOwnTip).isValid())

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/shared/window_memory.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 #include "workbench/adapters/core_events.h"
 
 #include <QAction>
@@ -31,7 +31,7 @@ QSettings WorkbenchSettings() {
     return QSettings(QStringLiteral("rmox-sensor-tool"), QStringLiteral("workbench"));
 }
 
-WindowMemory::WindowMemory(CoreEvents &core) : main_(rtPanelWidget(panelHandle)) {
+WindowMemory::WindowMemory(CoreEvents &core) : main_(rtPanelWidget(ToolMainPanel())) {
     main_->installEventFilter(this);
     connect(&core, &CoreEvents::ending, this, &WindowMemory::saveAll);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/trend/trend_feature.h"
 
+#include "app/tool_api.h"
 #include "runtime/runtime_qt.h"
-#include "state/globals.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/menu_items.h"
@@ -50,15 +50,14 @@ TrendFeature::~TrendFeature() {
 
 TrendWindow *TrendFeature::window() {
     if (!window_) {
-        window_ = new TrendWindow(store_, record_, rtPanelWidget(panelHandle));
+        window_ = new TrendWindow(store_, record_, rtPanelWidget(ToolMainPanel()));
         window_->setRecordingText(recordingText_);
     }
     return window_;
 }
 
-void TrendFeature::takeFrame(const QVector<quint16> &words) {
+void TrendFeature::takeFrame(const QVector<quint16> &words, const LiveValues &values) {
     const Millis wallMs = QDateTime::currentMSecsSinceEpoch();
-    const LiveValues values = LiveValuesOf(words.constData());
     store_.append(QDeadlineTimer::current().deadline(), wallMs, values);
     recorder_.append(wallMs, words.constData(), values);
     if (window_)
@@ -68,7 +67,7 @@ void TrendFeature::takeFrame(const QVector<quint16> &words) {
 // The action stays off until the file is open.
 void TrendFeature::askRecordingPath() {
     record_->setChecked(false);
-    AskSavePath(rtPanelWidget(panelHandle), QStringLiteral("Record live frames"),
+    AskSavePath(rtPanelWidget(ToolMainPanel()), QStringLiteral("Record live frames"),
                 TimedFileName(QStringLiteral("live-frames"), QDateTime::currentDateTime(),
                               QStringLiteral("csv")),
                 QStringLiteral("CSV files (*.csv)"), [this](const QString &path) {

@@ -28,7 +28,7 @@ class TrendFeature : public QObject {
     TrendWindow *window();
 
   private:
-    void takeFrame(const QVector<quint16> &words);
+    void takeFrame(const QVector<quint16> &words, const LiveValues &values);
     void askRecordingPath();
     void recordingStarted(const QString &path);
     void recordingStopped(const QString &failure);

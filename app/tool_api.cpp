@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/tool_api.h"
+
+#include "ops/port_setup.h"
+#include "params/panel_binding.h"
+#include "runtime/runtime.h"
+#include "state/globals.h"
+#include "state/panel_controls.h"
+
+int ToolMainPanel() {
+    return panelHandle;
+}
+
+int ToolControl(ToolPlace place) {
+    switch (place) {
+    case ToolPlace::StatusLine:
+        return MAIN_STATUS;
+    case ToolPlace::PortRing:
+        return MAIN_PORT;
+    case ToolPlace::SendButton:
+        return MAIN_SEND;
+    case ToolPlace::MainGraph:
+        return MAIN_MAINGRAPH;
+    case ToolPlace::VideoGraph:
+        return MAIN_VIDEOGRAPH;
+    case ToolPlace::RamChoice:
+        return MAIN_RAM;
+    case ToolPlace::EepromChoice:
+        return MAIN_EEPROM;
+    case ToolPlace::FileChoice:
+        return MAIN_FILE;
+    }
+    return 0;
+}
+
+ToolWordControl ToolControlOfWord(int word) {
+    const BoundControl bound = BoundControlOf(word);
+    return {bound.panel, bound.control};
+}
+
+void ToolPanelWords(unsigned short *words) {
+    ReadPanelWords(words);
+}
+
+int ToolPortInUse() {
+    return com;
+}
+
+ParamPlace ToolStorageTarget() {
+    switch (target) {
+    case EEPROM:
+        return ParamPlace::Eeprom;
+    case DATFILE:
+        return ParamPlace::File;
+    default:
+        return ParamPlace::Ram;
+    }
+}
+
+const char *ToolProjectFolder() {
+    return proj_dir;
+}
+
+bool ToolShowsPixels() {
+    int unit = 0;
+    GetCtrlVal(panelHandle, MAIN_UNIT, &unit);
+    return (unit & 0xFFFF) == 1;
+}
+
+bool ToolMeasuring() {
+    return stop_flag != 1;
+}
+
+void ToolPickPort(int port) {
+    SetCtrlVal(panelHandle, MAIN_PORT, port);
+    QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_VAL_CHANGED);
+    QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_COMMIT);
+}
+
+ToolReopen ToolReopenPort(int port) {
+    if (!ReopenRS232(port))
+        return ToolReopen::GaveWay;
+    return ret >= 0 ? ToolReopen::LineChecked : ToolReopen::OpenFailed;
+}

@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the service workbench may know of the tool and ask of it. The workbench reads the tool
+// through these calls and learns what happens from the notifications (state/notify.h); it never
+// touches the tool's variables or finds the panels' controls by number.
+#pragma once
+
+#include "state/notify.h"
+
+// The main panel, a runtime panel handle: its window carries the workbench's menus and windows.
+int ToolMainPanel();
+
+// The places on the main panel the workbench adds to or looks at.
+enum class ToolPlace {
+    StatusLine,
+    PortRing,
+    SendButton,
+    MainGraph,
+    VideoGraph,
+    RamChoice,
+    EepromChoice,
+    FileChoice,
+};
+// The runtime control id of `place` on the main panel.
+int ToolControl(ToolPlace place);
+
+// The panel and control that edit word `word` of the parameter set; {0, 0} outside the set.
+struct ToolWordControl {
+    int panel;
+    int control;
+};
+ToolWordControl ToolControlOfWord(int word);
+// The words the panels hold now, in packet order, as a Send would take them.
+void ToolPanelWords(unsigned short *words);
+
+// The port in use: its number in the Port ring.
+int ToolPortInUse();
+// Where Send and Get go.
+ParamPlace ToolStorageTarget();
+// The folder the parameter file dialogs start in.
+const char *ToolProjectFolder();
+// Whether the unit switch shows pixels; micrometres otherwise.
+bool ToolShowsPixels();
+// Whether Run or Data runs.
+bool ToolMeasuring();
+
+// Opens `port` as if the user picked it in the Port ring: it is queued behind what the user
+// did before, and runs when no operation does.
+void ToolPickPort(int port);
+
+// How a reopen of a port whose device came back ended.
+enum class ToolReopen { LineChecked, OpenFailed, GaveWay };
+// Opens `port` again and checks its line; the check gives way to the user's input (see
+// ReopenRS232). Call it only while no operation runs.
+ToolReopen ToolReopenPort(int port);
