@@ -8,6 +8,7 @@
 #include "state/panel_controls.h"
 #include "state/tick_timer.h"
 #include "support/tool_fixture.h"
+#include "support/tool_process.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -45,9 +46,7 @@ ToolRun runTool(const QString &executable, QProcessEnvironment env) {
 
 // Runs a copy of the tool from `dir` and returns its exit code.
 int runToolIn(const QString &dir) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    return runTool(dir + "/VidaREZezad11", env).exitCode;
+    return runTool(dir + "/VidaREZezad11", OffscreenEnvironment()).exitCode;
 }
 
 // Every accessible control below `root` (labels aside) whose name is `name`.
@@ -79,8 +78,7 @@ QString unservedDisplay() {
 }
 
 QString copyTool(const QTemporaryDir &dir) {
-    QString exe = QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
-    QFile::copy(exe, dir.filePath("VidaREZezad11"));
+    QFile::copy(ToolExecutable(), dir.filePath("VidaREZezad11"));
     return dir.path();
 }
 
@@ -114,8 +112,7 @@ class AppShellTest : public QObject {
             env.remove(name);
         if (!display.isEmpty())
             env.insert("DISPLAY", display);
-        const ToolRun run =
-            runTool(QCoreApplication::applicationDirPath() + "/../VidaREZezad11", env);
+        const ToolRun run = runTool(ToolExecutable(), env);
         QCOMPARE(run.exitCode, 255);
         QCOMPARE(run.errors.count('\n'), 1);
         QVERIFY2(run.errors.contains("cannot open a display"), run.errors.constData());

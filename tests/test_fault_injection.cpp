@@ -103,10 +103,6 @@ bool openPort(const QString &device) {
     return true;
 }
 
-void clickStop() {
-    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
-}
-
 } // namespace
 
 class FaultInjectionTest : public QObject {
@@ -233,7 +229,7 @@ class FaultInjectionTest : public QObject {
     }
     // Start-up values on the panel, nothing locked, no loop running.
     void init() {
-        clickStop();
+        ClickStop();
         AssignParameterDefaults();
         SetPanelValues();
         before = panelSet();
@@ -442,7 +438,7 @@ class FaultInjectionTest : public QObject {
         PumpEvents(100);
         before = liveValues();
         if (stopMs > 0)
-            QTimer::singleShot(stopMs, Qt::PreciseTimer, this, clickStop);
+            QTimer::singleShot(stopMs, Qt::PreciseTimer, this, ClickStop);
         clock.start();
         CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
         expectBackToIdle(minMs, maxMs);
@@ -492,7 +488,7 @@ class FaultInjectionTest : public QObject {
         int blocks = 0;
         const auto probe = connect(status, &QLineEdit::textChanged, this, [&](const QString &t) {
             if (t == "Waiting for Data[64] ..." && ++blocks == stopAtBlock)
-                clickStop();
+                ClickStop();
         });
         clock.start();
         CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);

@@ -89,10 +89,6 @@ struct ScriptedSensor {
     }
 };
 
-void clickStop() {
-    QTest::mouseClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::LeftButton);
-}
-
 void run() {
     CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
 }
@@ -123,7 +119,9 @@ class LiveTest : public QObject {
             QTest::keyClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::Key_Space);
         });
         QTimer::singleShot(500, Qt::PreciseTimer, [&] { runningAfterKey = stop_flag == 0; });
-        QTimer::singleShot(600, Qt::PreciseTimer, clickStop);
+        QTimer::singleShot(600, Qt::PreciseTimer, [] {
+            QTest::mouseClick(rtControlWidget(panelHandle, MAIN_STOP), Qt::LeftButton);
+        });
         QElapsedTimer clock;
         clock.start();
         run();
@@ -147,7 +145,7 @@ class LiveTest : public QObject {
         sensor.requests.clear();
         sensor.onRequest = [&] {
             if (sensor.requests.size() == 7)
-                clickStop();
+                ClickStop();
         };
         DisplayPanel(panelPopUp);
         hidePopUp = 0;
@@ -189,7 +187,7 @@ class LiveTest : public QObject {
         QCOMPARE(dimmed(panelHandle, MAIN_DATA), 1);
         QCOMPARE(dimmed(panelHandle, MAIN_GET), 1);
         QCOMPARE(dimmed(panelHandle, MAIN_QUIT), 0);
-        clickStop();
+        ClickStop();
         PumpEvents(20);
         QCOMPARE(dimmed(panelHandle, MAIN_DATA), 0);
         QCOMPARE(dimmed(panelHandle, MAIN_GET), 0);
@@ -211,7 +209,7 @@ class LiveTest : public QObject {
         run();
         QVERIFY(!hung);
         QCOMPARE(StatusText(), QString("Timeout RS232-Line!"));
-        clickStop();
+        ClickStop();
 
         SimProcess sim({"--no-pacing", "--live-limit", "0"});
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
@@ -221,7 +219,7 @@ class LiveTest : public QObject {
         data();
         QVERIFY(!hung);
         QCOMPARE(StatusText(), QString("Timeout RS232-Line!"));
-        clickStop();
+        ClickStop();
     }
 
     void dataEndsAfterOneCurveWithoutLiveFrames() {

@@ -61,12 +61,6 @@ std::array<int, 3> targetButtons() {
 }
 
 // Clicks a radio button on its indicator, at its left end.
-void click(int control) {
-    QWidget *button = rtControlWidget(panelHandle, control);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    PumpEvents(20);
-}
-
 // Send waits for nothing; the pause lets the sensor take the frame before a later request
 // flushes the line's output queue.
 void send(int t) {
@@ -123,7 +117,7 @@ class TransferTest : public QObject {
                      {MAIN_FILE, DATFILE, {0, 0, 1}},
                      {MAIN_RAM, RAM, {1, 0, 0}}};
         for (const auto &step : steps) {
-            click(step.control);
+            Click(step.control);
             QCOMPARE(target, step.target);
             QCOMPARE(targetButtons(), step.on);
         }

@@ -5,6 +5,7 @@
 #include "runtime/serial_device.h"
 #include "runtime/serial_tap.h"
 #include "runtime/testing.h"
+#include "support/cpu_time.h"
 #include "support/pty_pair.h"
 
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QThread>
 #include <QTimer>
 #include <memory>
-#include <sys/resource.h>
 #include <termios.h>
 #include <thread>
 
@@ -54,13 +54,6 @@ template <typename Done> bool pumpUntil(Done done, int ms) {
 
 void pumpFor(int ms) {
     pumpUntil([] { return false; }, ms);
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // What the receive callback saw. It behaves like the tool's own: it reads one frame and drops
@@ -467,9 +460,9 @@ class TestRuntimeSerial : public QObject {
         if (withCallback)
             QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         pty->closeMaster();
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = CpuSeconds();
         pumpFor(500);
-        const double cpuUsed = cpuSeconds() - cpuBefore;
+        const double cpuUsed = CpuSeconds() - cpuBefore;
         QVERIFY2(cpuUsed < 0.25, qPrintable(QString::number(cpuUsed)));
         QCOMPARE(log.calls, 0);
         QVERIFY(ComWrt(kPort, "x", 1) < 0);

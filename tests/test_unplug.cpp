@@ -13,6 +13,7 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "state/tick_timer.h"
+#include "support/cpu_time.h"
 #include "support/pluggable_sim.h"
 #include "support/tool_fixture.h"
 
@@ -22,20 +23,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <sys/resource.h>
 
 namespace {
 
 // The Run and Data loops give up once 31 ticks of 50 ms pass without a frame.
 constexpr int kTimeoutMs = (kTimeoutTicks + 1) * 50;
 constexpr int kMarginMs = 450;
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](timeval t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 int timerEnabled() {
     int on = -1;
@@ -57,10 +50,10 @@ class UnplugTest : public QObject {
         QElapsedTimer wall;
         double cpuAtUnplug = 0;
         void start() {
-            cpuAtUnplug = cpuSeconds();
+            cpuAtUnplug = CpuSeconds();
             wall.start();
         }
-        double cpuShare() const { return (cpuSeconds() - cpuAtUnplug) * 1000 / wall.elapsed(); }
+        double cpuShare() const { return (CpuSeconds() - cpuAtUnplug) * 1000 / wall.elapsed(); }
     };
 
     // The loop has ended on its time-out, measured from the unplug, and left the tool idle

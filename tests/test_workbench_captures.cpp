@@ -48,10 +48,6 @@
 
 namespace {
 
-void clickStop() {
-    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
-}
-
 // Sends the set shown on the panels, with `mode` and a window from pixel 300, to the sensor's RAM.
 void sendCcdMode(int mode) {
     ccdMode = static_cast<unsigned short>(mode);
@@ -125,7 +121,7 @@ class CapturesTest : public QObject {
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
         toolprobe::attach(sim.devicePath());
         sendCcdMode(mode);
-        QTimer::singleShot(800, clickStop);
+        QTimer::singleShot(800, ClickStop);
         CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
         CloseCom(com);
         pix1 += 7; // as a later live frame would move it; the graph keeps the capture's place

@@ -44,13 +44,6 @@ namespace {
 // The simulator's EEPROM set at its start; its RAM starts as a copy.
 constexpr Words kSensorSet = {700, 1, 400, 90, 0, 1, 100, 900, 300, 50, 0, 0, 0, 10, 2, 1100};
 
-void writeSet(const QString &path, const Words &w) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    for (unsigned short v : w)
-        file.write(QByteArray::number(v) + '\n');
-}
-
 // The contrast ratio of two colours as WCAG defines it, 1 to 21.
 double contrast(const QColor &a, const QColor &b) {
     const auto luminance = [](const QColor &c) {
@@ -69,12 +62,6 @@ Words wordsOf(const PlacedSet *set) {
 }
 
 // Radio buttons are clicked on their indicator, as the user does.
-void click(int control) {
-    QWidget *button = rtControlWidget(panelHandle, control);
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    PumpEvents(20);
-}
-
 void send() {
     CC_BTNSend(panelHandle, MAIN_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
     PumpEvents(100);
@@ -157,7 +144,7 @@ class CompareTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
-        writeSet(dir.filePath("eeprom.dat"), kSensorSet);
+        writeSetFile(dir.filePath("eeprom.dat"), kSensorSet);
         sim = std::make_unique<SimProcess>(
             QStringList{"--no-pacing", "--eeprom", dir.filePath("eeprom.dat")});
         QVERIFY2(sim->isRunning(), qPrintable(sim->errorString()));
@@ -178,7 +165,7 @@ class CompareTest : public QObject {
         QVERIFY(!places().eeprom());
         QVERIFY(markersSettle({}));
 
-        click(MAIN_EEPROM);
+        Click(MAIN_EEPROM);
         get();
         QCOMPARE(wordsOf(places().eeprom()), kSensorSet);
         QCOMPARE(places().eeprom()->origin, SetOrigin::Read);
@@ -204,7 +191,7 @@ class CompareTest : public QObject {
         rtControlWidget(panelPopUp, POP_PIXELSTART)->findChild<QSlider *>()->setValue(300);
         QVERIFY(markersSettle({13}));
         QVERIFY(descriptionOf(panelPopUp, POP_PIXELSTART).endsWith("changed, not sent"));
-        click(MAIN_RAM);
+        Click(MAIN_RAM);
         send();
         sent = panelWords();
         QCOMPARE(wordsOf(places().ram()), sent);
@@ -220,7 +207,7 @@ class CompareTest : public QObject {
         QVERIFY(markersSettle({}));
 
         const QString saved = dir.filePath("saved.dat");
-        click(MAIN_FILE);
+        Click(MAIN_FILE);
         SetNextFileSelectAnswer(VAL_NEW_FILE_SELECTED, qPrintable(saved));
         send();
         QCOMPARE(places().files().value(0).path, saved);
@@ -232,7 +219,7 @@ class CompareTest : public QObject {
         Words onFile = kSensorSet;
         onFile[0] = 1001;
         const QString loaded = dir.filePath("loaded.dat");
-        writeSet(loaded, onFile);
+        writeSetFile(loaded, onFile);
         SetNextFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, qPrintable(loaded));
         get();
         QCOMPARE(places().files().value(0).path, loaded);
@@ -241,7 +228,7 @@ class CompareTest : public QObject {
         QCOMPARE(places().files().size(), 2);
         QCOMPARE(panelWords()[0], 500);
         QVERIFY(markersSettle({0}));
-        click(MAIN_RAM);
+        Click(MAIN_RAM);
     }
 
     void viewHighlightsAndSummarisesOwnSets() {
@@ -297,7 +284,7 @@ class CompareTest : public QObject {
         const QString path = dir.filePath("other.dat");
         Words other = kSensorSet;
         other[4] = 1;
-        writeSet(path, other);
+        writeSetFile(path, other);
         const Words variablesBefore = variables();
         const Words panelsBefore = panelWords();
         const int columns = view->table()->columnCount();

@@ -8,10 +8,12 @@
 #include "runtime/serial_device.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
+#include "support/frames.h"
 #include "support/pluggable_sim.h"
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
+#include "support/tool_process.h"
 #include "workbench/adapters/comm_decode.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
@@ -79,14 +81,6 @@ void answerOtherDevice(const QString &path) {
     poll->start(20);
 }
 
-QByteArray frame(int order, const QList<int> &words) {
-    QByteArray bytes;
-    for (const int w : QList<int>{0x55, order} + words)
-        bytes.append(char(w >> 8)).append(char(w & 0xFF));
-    bytes.resize(kFrameBytes, '\0');
-    return bytes;
-}
-
 // A process in a made-up /proc tree: its name and descriptors, each a link to `target`.
 void fakeProcess(const QString &proc, int pid, const QString &name,
                  const QList<QPair<int, QString>> &fds, const QByteArray &fdinfo = {}) {
@@ -100,10 +94,6 @@ void fakeProcess(const QString &proc, int pid, const QString &name,
         QVERIFY(info.open(QIODevice::WriteOnly));
         info.write("pos:\t0\nflags:\t02\n" + fdinfo);
     }
-}
-
-QString toolExecutable() {
-    return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
 }
 
 } // namespace
@@ -307,8 +297,8 @@ class WorkbenchPortsTest : public QObject {
         QTest::addColumn<QByteArray>("received");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("finding");
-        const QByteArray sent = frame(7, {500, 1, 512});
-        const QByteArray answer = frame(7, {0xAA, 1, 512});
+        const QByteArray sent = FrameOf(7, {500, 1, 512});
+        const QByteArray answer = FrameOf(7, {0xAA, 1, 512});
         QTest::newRow("answered") << answer + "xy" << int(LineDiagnosis::Answered) << "";
         QTest::newRow("silent") << QByteArray() << int(LineDiagnosis::Silent) << "silent";
         QTest::newRow("loop-back") << sent << int(LineDiagnosis::OwnFrame) << "bridged";
@@ -317,7 +307,7 @@ class WorkbenchPortsTest : public QObject {
                                    << "3 bytes came back, fewer than a frame's 36 (3F FE 01)";
         QTest::newRow("no sync") << QByteArray(40, '\xf0') << int(LineDiagnosis::NoFrame)
                                  << "40 bytes came back, but no frame";
-        QTest::newRow("wrong echo") << frame(7, {0x55}) << int(LineDiagnosis::WrongEcho)
+        QTest::newRow("wrong echo") << FrameOf(7, {0x55}) << int(LineDiagnosis::WrongEcho)
                                     << "echo word is 0x0055, not 0x00AA";
     }
 
@@ -325,7 +315,7 @@ class WorkbenchPortsTest : public QObject {
         QFETCH(QByteArray, received);
         QFETCH(int, kind);
         QFETCH(QString, finding);
-        const LineDiagnosis d = DiagnoseLineCheck(frame(7, {500, 1, 512}), received);
+        const LineDiagnosis d = DiagnoseLineCheck(FrameOf(7, {500, 1, 512}), received);
         QCOMPARE(int(d.kind), kind);
         QVERIFY2(d.finding.contains(finding), qPrintable(d.finding));
         QCOMPARE(d.remedy.isEmpty(), kind == LineDiagnosis::Answered);
@@ -393,10 +383,7 @@ class WorkbenchPortsTest : public QObject {
         PluggableSim sensor(device, {"--no-pacing"});
         QVERIFY2(sensor.isRunning(), qPrintable(sensor.errorString()));
         QProcess holder;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        holder.setProcessEnvironment(env);
-        holder.start(toolExecutable(), {"--port", "1=" + device});
+        StartTool(holder, {"--port", "1=" + device});
         QVERIFY(holder.waitForStarted());
         const qint64 pid = holder.processId();
         const auto holds = [&] {
@@ -436,18 +423,16 @@ class WorkbenchPortsTest : public QObject {
         QVERIFY(chmod(node.constData(), 0660) == 0);
 
         QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcessEnvironment env = OffscreenEnvironment();
         env.insert("HOME", dir.path());
         env.remove("XDG_RUNTIME_DIR");
-        tool.setProcessEnvironment(env);
         const uid_t uid = nobody->pw_uid;
         const gid_t gid = nobody->pw_gid;
         tool.setChildProcessModifier([uid, gid] {
             if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0)
                 _exit(99);
         });
-        tool.start(toolExecutable(), {"--port", "1=" + pty.slavePath()});
+        StartTool(tool, {"--port", "1=" + pty.slavePath()}, env);
         QVERIFY(tool.waitForStarted());
         QByteArray err;
         QElapsedTimer clock;

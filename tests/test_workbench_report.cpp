@@ -14,6 +14,7 @@
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "support/tool_process.h"
 #include "workbench/program/workbench.h"
 #include "workbench/report/report_dialog.h"
 #include "workbench/report/report_document.h"
@@ -39,17 +40,6 @@ namespace {
 constexpr toolprobe::Words kSensorSet = {700, 1,  400, 90, 0, 1,  100, 900,
                                          300, 50, 0,   0,  0, 10, 2,   1100};
 
-void writeSet(const QString &path, const toolprobe::Words &w) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    for (unsigned short v : w)
-        file.write(QByteArray::number(v) + '\n');
-}
-
-void clickStop() {
-    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
-}
-
 // What a poppler tool prints for `pdf`; the text as pdftotext lays it out, white space
 // folded, so that a table row reads as one line of words.
 QString poppler(const QString &tool, const QStringList &arguments) {
@@ -65,10 +55,6 @@ QString pdfText(const QString &pdf) {
     return poppler(QStringLiteral("pdftotext"), {"-layout", pdf, "-"}).simplified();
 }
 
-QString toolPath() {
-    return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
-}
-
 bool startedUp(const QString &log) {
     QFile file(log);
     return file.open(QIODevice::ReadOnly) && file.readAll().contains("Parameter-frame received");
@@ -82,10 +68,7 @@ struct Ended {
 // Runs the tool on `device` until it has read the sensor's set, then ends it with SIGTERM.
 Ended runAndTerminate(const QString &device, const QStringList &arguments, const QString &log) {
     QProcess tool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    tool.setProcessEnvironment(env);
-    tool.start(toolPath(), QStringList{"--port", "1=" + device, "--log", log} + arguments);
+    StartTool(tool, QStringList{"--port", "1=" + device, "--log", log} + arguments);
     Ended ended;
     if (!tool.waitForStarted(5000))
         return ended;
@@ -159,16 +142,16 @@ class ReportTest : public QObject {
             PumpEvents(100);
             CloseCom(com);
         }
-        writeSet(dir.filePath("eeprom.dat"), kSensorSet);
+        toolprobe::writeSetFile(dir.filePath("eeprom.dat"), kSensorSet);
         SimProcess sim({"--no-pacing", "--eeprom", dir.filePath("eeprom.dat")});
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
         toolprobe::attach(sim.devicePath());
         target = EEPROM;
         CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
         target = RAM;
-        QTimer::singleShot(100, clickStop);
+        QTimer::singleShot(100, ClickStop);
         CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
-        QTimer::singleShot(300, clickStop);
+        QTimer::singleShot(300, ClickStop);
         CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
         qobject_cast<QDoubleSpinBox *>(rtControlWidget(panelHandle, MAIN_POWER))->setValue(650);
 

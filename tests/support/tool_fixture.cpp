@@ -3,6 +3,8 @@
 
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
+#include "ops/run_stop.h"
+#include "runtime/runtime_qt.h"
 #include "state/globals.h"
 #include "state/notify.h"
 #include "state/panel_controls.h"
@@ -57,4 +59,14 @@ QString StatusText() {
     char text[256];
     GetCtrlVal(panelHandle, MAIN_STATUS, text, sizeof text);
     return QString::fromUtf8(text);
+}
+
+void Click(int control) {
+    QWidget *button = rtControlWidget(panelHandle, control);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    PumpEvents(20);
+}
+
+void ClickStop() {
+    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
 }

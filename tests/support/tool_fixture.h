@@ -20,4 +20,10 @@ template <typename Done> bool PumpUntil(Done done, int ms);
 // The status line's text.
 QString StatusText();
 
+// A left click on a control of the main panel, as a user's, and a short pump for what follows.
+void Click(int control);
+// Stop's callback as a left click on it calls it, at once: also from inside a wait that holds
+// the user's input back.
+void ClickStop();
+
 #include "tool_fixture_impl.h"

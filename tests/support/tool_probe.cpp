@@ -11,6 +11,9 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 
+#include <QFile>
+#include <QTest>
+
 namespace toolprobe {
 
 namespace {
@@ -88,6 +91,13 @@ int dimmed(int panel, int control) {
 void getFromRam() {
     target = RAM;
     CC_BTNGet(panelHandle, MAIN_GET, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void writeSetFile(const QString &path, const Words &w) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (unsigned short v : w)
+        file.write(QByteArray::number(v) + '\n');
 }
 
 } // namespace toolprobe

@@ -31,5 +31,7 @@ int attributeOf(int panel, int control, int attribute);
 int dimmed(int panel, int control);
 // A Get from the sensor's RAM, as a commit of the Get button with RAM chosen.
 void getFromRam();
+// Writes `w` as a parameter file (or the simulator's EEPROM file): one number a line.
+void writeSetFile(const QString &path, const Words &w);
 
 } // namespace toolprobe
