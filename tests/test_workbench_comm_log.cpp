@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The communication log: decoding in the tool's terms, the marks on what the simulated
-// sensor's faults put on the line, the ring's bounds, the --log file of a start-up, and the
-// window's batches, filters and saved rows.
+// The communication log against the tool and the simulated sensor: decoding in the tool's
+// terms, the marks on what the sensor's faults put on the line, the --log file of a start-up,
+// and the window's batches, filters and saved rows. Its models alone: test_workbench_models.
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
 #include "ops/run_stop.h"
@@ -11,10 +11,11 @@
 #include "runtime/runtime_qt.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
-#include "support/pty_pair.h"
+#include "support/frames.h"
 #include "support/sim_process.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "support/tool_process.h"
 #include "workbench/adapters/comm_decode.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
@@ -46,32 +47,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
-#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray frame(int sync, int order, const QList<int> &words) {
-    QByteArray bytes;
-    for (const int w : QList<int>{sync, order} + words)
-        bytes.append(char(w >> 8)).append(char(w & 0xFF));
-    while (bytes.size() < kFrameBytes)
-        bytes.append('\0');
-    return bytes;
-}
-
-QByteArray frame(int order, const QList<int> &words) {
-    return frame(0x55, order, words);
-}
-
-QByteArray samples(const QList<int> &values, int bytes) {
-    QByteArray block;
-    for (const int v : values)
-        block.append(char(v >> 8)).append(char(v & 0xFF));
-    block.resize(bytes, '\0');
-    return block;
-}
 
 QString zeros(int count) {
     return QStringLiteral(" 0").repeated(count);
@@ -100,26 +79,11 @@ qsizetype bytesIn(const QList<CommRow> &rows, quint16 marks = 0) {
     return n;
 }
 
-void clickStop() {
-    CC_BTNStop(panelHandle, MAIN_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
-}
-
-QString toolPath() {
-    return QCoreApplication::applicationDirPath() + "/../VidaREZezad11";
-}
-
-void startTool(QProcess &tool, const QString &device, const QStringList &arguments) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    tool.setProcessEnvironment(env);
-    tool.start(toolPath(), QStringList{"--port", "1=" + device} + arguments);
-}
-
 // Runs the tool on `device` with `arguments` for `ms`, then kills it as a crash would end it.
 // Returns what it wrote on standard error.
 QByteArray runToolAndKill(const QString &device, const QStringList &arguments, int ms) {
     QProcess tool;
-    startTool(tool, device, arguments);
+    StartTool(tool, QStringList{"--port", "1=" + device} + arguments);
     if (!tool.waitForStarted(5000))
         return "did not start";
     QTest::qWait(ms);
@@ -157,32 +121,32 @@ class CommLogTest : public QObject {
                               "eEnd=800 tVal=512 tTol=100 iGain=1 ePoti=1 ccdMode=0 pStart=1 "
                               "bMode=0 para15=1000";
         for (const int order : {1, 2, 3, 4, 6, 7})
-            QTest::addRow("request %d", order) << frame(order, set) << -1 << 0 << named;
-        QTest::newRow("request 5") << frame(5, {7, 0xFFFF}) << -1 << 0
+            QTest::addRow("request %d", order) << FrameOf(order, set) << -1 << 0 << named;
+        QTest::newRow("request 5") << FrameOf(5, {7, 0xFFFF}) << -1 << 0
                                    << "w0=7 w1=65535 w2=0 w3=0 w4=0 w5=0 w6=0 w7=0 w8=0 w9=0 "
                                       "w10=0 w11=0 w12=0 w13=0 w14=0 w15=0";
         QTest::newRow("request 9")
-            << frame(9, {128, 1}) << -1 << 0 << "block 2 (samples 128–191), ref_flag 1";
+            << FrameOf(9, {128, 1}) << -1 << 0 << "block 2 (samples 128–191), ref_flag 1";
         for (const int order : {2, 4, 6})
-            QTest::addRow("reply to %d", order) << frame(order, set) << order << 0 << named;
-        QTest::newRow("reply to 7") << frame(7, QList<int>{0xAA} + set.mid(1)) << 7 << 0
+            QTest::addRow("reply to %d", order) << FrameOf(order, set) << order << 0 << named;
+        QTest::newRow("reply to 7") << FrameOf(7, QList<int>{0xAA} + set.mid(1)) << 7 << 0
                                     << "echo=0x00AA (line ok)" + named.mid(named.indexOf(' '));
-        QTest::newRow("wrong echo") << frame(7, {0x55, 1}) << 7 << 0
+        QTest::newRow("wrong echo") << FrameOf(7, {0x55, 1}) << 7 << 0
                                     << "echo=0x0055 (not 0x00AA) pwrMode=1 vThd=0 bVal=0 "
                                        "polarity=0 eMode=0 eBeg=0 eEnd=0 tVal=0 tTol=0 iGain=0 "
                                        "ePoti=0 ccdMode=0 pStart=0 bMode=0 para15=0";
         QTest::newRow("reply to 8")
-            << frame(8, {312, 700, 506, 512, 100, 256, 1, 40, 30, 9}) << 8 << 0
+            << FrameOf(8, {312, 700, 506, 512, 100, 256, 1, 40, 30, 9}) << 8 << 0
             << "edge1=312 edge2=700 value3=506 tVal=512 tTol=100 "
                "pix1=256 edcnt=1 mvstart=40 mvend=30";
-        QTest::newRow("reply to 9")
-            << samples({0x1234, 0x3FF}, 128) << 9 << 64 << "samples 64–127: 4660 1023" + zeros(62);
+        QTest::newRow("reply to 9") << SamplesOf({0x1234, 0x3FF}, 128) << 9 << 64
+                                    << "samples 64–127: 4660 1023" + zeros(62);
         QTest::newRow("short block")
-            << samples({5}, 100) << 9 << 192 << "samples 192–241 (50 of 64): 5" + zeros(49);
+            << SamplesOf({5}, 100) << 9 << 192 << "samples 192–241 (50 of 64): 5" + zeros(49);
         QTest::newRow("block and more")
-            << samples({}, 131) << 9 << 0
+            << SamplesOf({}, 131) << 9 << 0
             << "samples 0–63:" + zeros(64) + " +3 bytes beyond the block";
-        QTest::newRow("shifted reply to 2") << frame(0xFFFF, 0x0302, {0x0102}).left(8) << 2 << 0
+        QTest::newRow("shifted reply to 2") << FrameOf(0x0302, {0x0102}, 0xFFFF).left(8) << 2 << 0
                                             << "sync 0xFFFF order word 0x0302 power=258 pwrMode=0";
     }
 
@@ -193,51 +157,6 @@ class CommLogTest : public QObject {
         QFETCH(QString, decoded);
         QCOMPARE(request < 0 ? DecodeRequest(bytes) : DecodeReply(bytes, request, firstSample),
                  decoded);
-    }
-
-    // Full, never over its bound, the newest rows kept; by bytes, then by time. At the default
-    // bound, replies fill the budget: the slots cost about what the rows held need, and the
-    // heap the ring takes stays within what it accounts for.
-    void ringKeepsItsBounds() {
-        constexpr qint64 kBytes = 200'000;
-        CommRing ring(RingBounds{1'000'000'000'000, kBytes});
-        CommRow row;
-        row.bytes = QByteArray(1000, 'x');
-        for (int i = 0; i < 1000; ++i) {
-            row.ns = i;
-            ring.append(row);
-            QVERIFY(ring.heldBytes() <= kBytes);
-        }
-        QVERIFY(ring.heldBytes() + CommRing::costOf(row) > kBytes);
-        QCOMPARE(ring.endSeq(), 1000);
-        QCOMPARE(ring.at(ring.firstSeq())->ns, ring.firstSeq());
-        QVERIFY(!ring.at(ring.firstSeq() - 1));
-
-        CommRing byTime(RingBounds{2'000'000'000, 1 << 20});
-        for (int i = 0; i < 100; ++i) {
-            row.ns = i * 100'000'000LL; // 0.1 s apart
-            byTime.append(row);
-        }
-        QCOMPARE(byTime.at(byTime.firstSeq())->ns, 7'900'000'000LL); // the last 2 s
-        QCOMPARE(byTime.endSeq() - byTime.firstSeq(), 21);
-
-        const std::size_t heapBefore = mallinfo2().uordblks;
-        {
-            CommRing full;
-            for (int i = 0; i < 300'000; ++i) {
-                CommRow reply;
-                reply.kind = RowKind::Reply;
-                reply.ns = i;
-                reply.bytes = QByteArray(kFrameBytes, 'r');
-                full.append(std::move(reply));
-            }
-            const qint64 held = full.endSeq() - full.firstSeq();
-            QVERIFY2(held > 200'000, qPrintable(QString::number(held)));
-            QVERIFY(full.heldBytes() <= RingBounds{}.bytes);
-            const qint64 heapTaken = qint64(mallinfo2().uordblks) - qint64(heapBefore);
-            QVERIFY2(heapTaken <= full.heldBytes(),
-                     qPrintable(QStringLiteral("%1 > %2").arg(heapTaken).arg(full.heldBytes())));
-        }
     }
 
     // Every reply carries three bytes more than a frame. However they fall (dropped after the
@@ -266,33 +185,6 @@ class CommLogTest : public QObject {
         QCOMPARE(bytesIn(dropped, MarkTrailing | MarkFlushed), 4 * 3);
         for (const CommRow &row : rows)
             QVERIFY2(!(row.marks & (MarkShort | MarkLate)), qPrintable(TextLine(log, row)));
-    }
-
-    // Data's four block reads each get 100 bytes of 128 and time out.
-    void shortVideoBlocksAreMarked() {
-        SimProcess sim({"--no-pacing", "--short-video"});
-        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
-        toolprobe::attach(sim.devicePath());
-        const qint64 from = log.ring().endSeq();
-        QTimer::singleShot(100, clickStop); // the pass under way still runs to its end
-        CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
-
-        const QList<CommRow> rows = rowsSince(log, from);
-        QList<int> blockSizes, blockMarks, liveMarks;
-        int timeouts = 0;
-        for (const CommRow &row : rows) {
-            if (row.kind == RowKind::Reply && row.order == 9)
-                blockSizes << int(row.bytes.size()), blockMarks << row.marks;
-            if (row.kind == RowKind::Reply && row.order == 8)
-                liveMarks << row.marks;
-            if (row.kind == RowKind::Status && row.text.startsWith("Timeout-RS-232 while"))
-                timeouts += row.marks == MarkFailure;
-        }
-        QCOMPARE(blockSizes, QList<int>(4, 100));
-        QCOMPARE(blockMarks, QList<int>(4, MarkShort));
-        QCOMPARE(timeouts, 4);
-        QCOMPARE(liveMarks, QList<int>{0});
-        CloseCom(com);
     }
 
     // A reply after the wait gave up: 2 s for the echo check (which waits 1.55 s), 1 s for the
@@ -326,41 +218,6 @@ class CommLogTest : public QObject {
         CloseCom(com);
     }
 
-    // A device that answers a read with 20 bytes, then with a frame of another order; then a
-    // device that is not there.
-    void shortAndMismatchedFramesAreMarked() {
-        PtyPair device;
-        QVERIFY(device.isOpen());
-        qputenv("RMOX_COM1", device.slavePath().toLocal8Bit());
-        com = 1;
-        QCOMPARE(OpenSensorPort(com), 0);
-        const qint64 from = log.ring().endSeq();
-        QTimer::singleShot(50, [&] { device.send(frame(2, {1, 2}).left(20)); });
-        toolprobe::getFromRam();
-        QTimer::singleShot(50, [&] { device.send(frame(3, {9})); });
-        toolprobe::getFromRam();
-        CloseCom(com);
-
-        const QList<CommRow> rows = rowsSince(log, from);
-        const QList<CommRow> dropped = rowsOf(rows, RowKind::FlushedIn);
-        QCOMPARE(dropped.size(), 1);
-        QCOMPARE(dropped[0].bytes.size(), 20);
-        QCOMPARE(dropped[0].marks, MarkShort | MarkFlushed);
-        const QList<CommRow> replies = rowsOf(rows, RowKind::Reply);
-        QCOMPARE(replies.size(), 1);
-        QCOMPARE(replies[0].marks, MarkMismatch);
-        QVERIFY(CellText(log, replies[0], CommColumn::Decoding).startsWith("order word 0x0003"));
-
-        qputenv("RMOX_COM1", "/nonexistent/tty");
-        QVERIFY(OpenSensorPort(com) < 0);
-        const CommRow &failed = *log.ring().at(log.ring().endSeq() - 1);
-        QCOMPARE(failed.kind, RowKind::OpenFailed);
-        QCOMPARE(failed.marks, MarkFailure);
-        QVERIFY2(CellText(log, failed, CommColumn::Decoding)
-                     .startsWith("port 1 could not be opened: /nonexistent/tty: "),
-                 qPrintable(TextLine(log, failed)));
-    }
-
     // A session of Run, Data and Stop at line speed, each Run stopped while a reply is half
     // way in: its bytes show as dropped, unmarked. An echo with the wrong word is one failure,
     // on the reply; the status texts that report it are not a second one.
@@ -381,7 +238,7 @@ class CommLogTest : public QObject {
                     sinceRequest += int(e.bytes.size());
                     if (stopHalfWay && sinceRequest < kFrameBytes) {
                         stopHalfWay = false;
-                        clickStop();
+                        ClickStop();
                     }
                 });
             // A pause after each Stop, as a technician's: the rest of the reply then waits in
@@ -390,7 +247,7 @@ class CommLogTest : public QObject {
                 QTimer::singleShot(200, [&] { stopHalfWay = true; });
                 CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
                 PumpEvents(200);
-                QTimer::singleShot(100, clickStop);
+                QTimer::singleShot(100, ClickStop);
                 CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
                 PumpEvents(200);
             }
@@ -450,7 +307,7 @@ class CommLogTest : public QObject {
         const QString fifo = dir.filePath("nobody-reads");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         QProcess tool;
-        startTool(tool, sim.devicePath(), {"--log", fifo});
+        StartTool(tool, {"--port", "1=" + sim.devicePath(), "--log", fifo});
         QVERIFY(tool.waitForStarted(5000));
         QTest::qWait(2500);
         tool.terminate();
@@ -622,8 +479,7 @@ class CommLogTest : public QObject {
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.insert("DISPLAY", ':' + display.readLine().trimmed());
         env.insert("XDG_CONFIG_HOME", dir.path());
-        tool.setProcessEnvironment(env);
-        tool.start(toolPath(), {"--port", "1=" + sim.devicePath(), "--log", logPath});
+        StartTool(tool, {"--port", "1=" + sim.devicePath(), "--log", logPath}, env);
         QVERIFY(tool.waitForStarted(5000));
         auto fileHolds = [&](const char *text) {
             QFile file(logPath);
