@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend: its statistics against values worked out by hand, its memory over ten hours,
-// a step of the wall clock, its cursors on frames, its chart's bounded drawing, the recording
-// of a Run against the simulated sensor started with --record, a recording that meets a file
-// size limit and recordings that cannot be written.
+// its steps through buckets and frames, a step of the wall clock, its cursors on frames, its
+// chart's bounded drawing, the recording of a Run against the simulated sensor started with
+// --record, a recording that meets a file size limit and recordings that cannot be written.
 #include "link/COM232.h"
 #include "ops/run_stop.h"
 #include "params/units.h"
@@ -142,6 +142,40 @@ class TrendTest : public QObject {
         QVERIFY(store.frames().size() <= TrendStore::Limits{}.maxFrames);
         QVERIFY(store.buckets().size() <= TrendStore::Limits{}.maxBuckets);
         QVERIFY(store.firstMs() == 0);
+    }
+
+    // A cursor's steps go through the older buckets' means, at their middles, then through the
+    // frames kept whole; a span counts the buckets that reach into it whole. A frame out of
+    // order comes with the newest; clearing starts anew.
+    void cursorStepsThroughBucketsAndFrames() {
+        TrendStore store({1'000, 100, 8, 500}); // the last second whole, 0.5 s buckets before
+        for (int i = 0; i <= 30; ++i)
+            store.append(i * 100, i * 100, valuesOf(float(i)));
+        QCOMPARE(store.buckets().size(), 4u);
+        QList<Millis> later, values;
+        for (auto f = store.nearest(0); f && later.size() < 100; f = store.neighbour(f->ms, true))
+            later << f->ms, values << Millis(f->values.pixels[kFirstEdgeChannel]);
+        QList<Millis> expected{200, 700, 1200, 1700};
+        for (Millis ms = 2000; ms <= 3000; ms += 100)
+            expected << ms;
+        QCOMPARE(later, expected);
+        QCOMPARE(values.mid(0, 6), (QList<Millis>{2, 7, 12, 17, 20, 21}));
+        QList<Millis> earlier;
+        for (auto f = store.nearest(3000); f && earlier.size() < 100;
+             f = store.neighbour(f->ms, false))
+            earlier.prepend(f->ms);
+        QCOMPARE(earlier, expected);
+        QCOMPARE(store.nearest(650)->ms, 700);
+        QCOMPARE(store.nearest(2040)->ms, 2000);
+        QCOMPARE(store.over(600, 2050, Unit::Pixels).frames(), 16);
+
+        store.append(2500, 2500, valuesOf(99));
+        QCOMPARE(store.lastMs(), 3000);
+        QCOMPARE(store.whole(Unit::Pixels).values[0].max(), 99.0);
+        const std::int64_t revision = store.revision();
+        store.clear();
+        QVERIFY(store.empty() && store.buckets().empty() && store.revision() > revision);
+        QCOMPARE(store.whole(Unit::Pixels).frames(), 0);
     }
 
     // The wall clock set back an hour in the middle of ten seconds of frames: the frames keep
