@@ -5,7 +5,6 @@
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
 #include "ops/run_stop.h"
-#include "ops/teach.h"
 #include "ops/video_capture.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
@@ -185,37 +184,6 @@ class CommLogTest : public QObject {
         QCOMPARE(bytesIn(dropped, MarkTrailing | MarkFlushed), 4 * 3);
         for (const CommRow &row : rows)
             QVERIFY2(!(row.marks & (MarkShort | MarkLate)), qPrintable(TextLine(log, row)));
-    }
-
-    // A reply after the wait gave up: 2 s for the echo check (which waits 1.55 s), 1 s for the
-    // set-point teach (which waits 0.75 s); the 1 s replies to the other orders are in time.
-    void lateRepliesAreMarked_data() {
-        QTest::addColumn<int>("delayMs");
-        QTest::addColumn<int>("lateOrder");
-        QTest::newRow("echo after 2 s") << 2000 << 7;
-        QTest::newRow("set-point teach after 1 s") << 1000 << 5;
-    }
-
-    void lateRepliesAreMarked() {
-        QFETCH(int, delayMs);
-        QFETCH(int, lateOrder);
-        SimProcess sim({"--no-pacing", "--reply-delay", QString::number(delayMs)});
-        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
-        const qint64 from = log.ring().endSeq();
-        toolprobe::attach(sim.devicePath());
-        if (lateOrder == 5)
-            CC_ButtonTeach(panelHandle, MAIN_TEACH, EVENT_COMMIT, nullptr, 0, 0);
-        PumpEvents(delayMs - 400);
-
-        QList<int> late, inTime;
-        for (const CommRow &row : rowsOf(rowsSince(log, from), RowKind::Reply)) {
-            (row.marks & MarkLate ? late : inTime) << row.order;
-            QVERIFY(qAbs(row.latencyNs / 1'000'000 - delayMs) < 300);
-        }
-        QCOMPARE(late, QList<int>{lateOrder});
-        const QList<int> inTimeOrders = lateOrder == 5 ? QList<int>{7, 2} : QList<int>{};
-        QCOMPARE(inTime, inTimeOrders);
-        CloseCom(com);
     }
 
     // A session of Run, Data and Stop at line speed, each Run stopped while a reply is half
