@@ -7,6 +7,7 @@
 #include "runtime/testing.h"
 #include "support/cpu_time.h"
 #include "support/pty_pair.h"
+#include "support/tool_fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,19 +44,6 @@ int openPort(int port) {
     return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
 }
 
-// Runs event passes until `done` holds or `ms` milliseconds passed; returns `done()`.
-template <typename Done> bool pumpUntil(Done done, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        ProcessSystemEvents();
-    return done();
-}
-
-void pumpFor(int ms) {
-    pumpUntil([] { return false; }, ms);
-}
-
 // What the receive callback saw. It behaves like the tool's own: it reads one frame and drops
 // the rest; with `nest` it first runs event passes of its own, as a waiting loop would.
 struct CallbackLog {
@@ -77,7 +65,7 @@ void recordFrame(int port, int events, void *data) {
     log.events = events;
     log.waiting = GetInQLen(port);
     if (log.nest)
-        pumpFor(50);
+        PumpEvents(50);
     log.frame.resize(kFrame);
     log.frame.resize(std::max(ComRd(port, log.frame.data(), kFrame), 0));
     FlushInQ(port);
@@ -132,7 +120,7 @@ class TestRuntimeSerial : public QObject {
         const QByteArray out = bytesFrom(1, kFrame);
         QCOMPARE(ComWrt(kPort, out.constData(), kFrame), kFrame);
         QVERIFY(pty->send(bytesFrom(50, 40)));
-        QVERIFY(pumpUntil(
+        QVERIFY(PumpUntil(
             [&] {
                 return GetInQLen(kPort) == 40 && !events.isEmpty() &&
                        events.last().kind == SerialTapEvent::Received;
@@ -183,12 +171,12 @@ class TestRuntimeSerial : public QObject {
         QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         const QByteArray frame = bytesFrom(7, kFrame);
         QVERIFY(pty->send(frame.left(kFrame - 1)));
-        pumpFor(200);
+        PumpEvents(200);
         QCOMPARE(log.calls, 0);
 
         QVERIFY(pty->send(frame.right(1)));
-        QVERIFY(pumpUntil([&] { return log.calls > 0; }, 1000));
-        pumpFor(100);
+        QVERIFY(PumpUntil([&] { return log.calls > 0; }, 1000));
+        PumpEvents(100);
         QCOMPARE(log.calls, 1);
         QCOMPARE(log.port, kPort);
         QCOMPARE(log.events, int(LWRS_RECEIVE));
@@ -201,8 +189,8 @@ class TestRuntimeSerial : public QObject {
         QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         const QByteArray frames = bytesFrom(1, 2 * kFrame);
         QVERIFY(pty->send(frames));
-        QVERIFY(pumpUntil([&] { return log.calls > 0; }, 1000));
-        pumpFor(100);
+        QVERIFY(PumpUntil([&] { return log.calls > 0; }, 1000));
+        PumpEvents(100);
         QCOMPARE(log.calls, 1);
         QVERIFY(log.waiting >= kFrame);
         QCOMPARE(log.frame, frames.left(kFrame));
@@ -213,7 +201,7 @@ class TestRuntimeSerial : public QObject {
         log.nest = true;
         QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         QVERIFY(pty->send(bytesFrom(1, kFrame)));
-        QVERIFY(pumpUntil([&] { return log.calls > 0; }, 1000));
+        QVERIFY(PumpUntil([&] { return log.calls > 0; }, 1000));
         QCOMPARE(log.deepest, 1);
         QCOMPARE(log.calls, 1);
     }
@@ -230,8 +218,8 @@ class TestRuntimeSerial : public QObject {
         QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         QCOMPARE(InstallComCallback(kPort, laterMask, kFrame, 0x55, recordFrame, &log), 0);
         QVERIFY(pty->send(bytesFrom(1, kFrame)));
-        QVERIFY(pumpUntil([] { return GetInQLen(kPort) == kFrame; }, 1000));
-        pumpFor(100);
+        QVERIFY(PumpUntil([] { return GetInQLen(kPort) == kFrame; }, 1000));
+        PumpEvents(100);
         QCOMPARE(log.calls, 0);
     }
 
@@ -246,12 +234,12 @@ class TestRuntimeSerial : public QObject {
 
     void flushInputDropsEverythingWaiting() {
         QVERIFY(pty->send(bytesFrom(1, 20)));
-        QVERIFY(pumpUntil([] { return GetInQLen(kPort) == 20; }, 1000));
+        QVERIFY(PumpUntil([] { return GetInQLen(kPort) == 20; }, 1000));
         QVERIFY(pty->send(bytesFrom(30, 10)));
         QTest::qSleep(50);
         QCOMPARE(FlushInQ(kPort), 0);
         QCOMPARE(GetInQLen(kPort), 0);
-        pumpFor(100);
+        PumpEvents(100);
         QCOMPARE(GetInQLen(kPort), 0);
 
         QVERIFY(pty->send(bytesFrom(50, 3)));
@@ -288,7 +276,7 @@ class TestRuntimeSerial : public QObject {
         }
         QVERIFY2(taken >= 0 && taken < chunk.size(), qPrintable(QString::number(taken)));
         QCOMPARE(ComWrt(kPort, chunk.constData(), kFrame), 0);
-        pumpFor(100);
+        PumpEvents(100);
         QVERIFY(GetInQLen(kPort) >= 0);
 
         QCOMPARE(pty->receive(int(sent), 5000).size(), sent);
@@ -304,7 +292,7 @@ class TestRuntimeSerial : public QObject {
     void readStopsAtCount() {
         const QByteArray in = bytesFrom(1, 10);
         QVERIFY(pty->send(in));
-        QVERIFY(pumpUntil([] { return GetInQLen(kPort) == 10; }, 1000));
+        QVERIFY(PumpUntil([] { return GetInQLen(kPort) == 10; }, 1000));
         QByteArray buffer(16, char(0xA5));
         QCOMPARE(ComRd(kPort, buffer.data(), 4), 4);
         QCOMPARE(buffer.left(4), in.left(4));
@@ -327,7 +315,7 @@ class TestRuntimeSerial : public QObject {
         QVERIFY2(waited >= 280 && waited < 1000, qPrintable(QString::number(waited)));
         QCOMPARE(buffer.left(5), bytesFrom(1, 5));
         QVERIFY(!timerRan);
-        QVERIFY(pumpUntil([&] { return timerRan; }, 1000));
+        QVERIFY(PumpUntil([&] { return timerRan; }, 1000));
     }
 
     // A pseudo-terminal forces 8 data bits and clears the parity-enable flag, but keeps the
@@ -426,8 +414,8 @@ class TestRuntimeSerial : public QObject {
         QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         QCOMPARE(openPort(kPort), 0);
         QVERIFY(pty->send(bytesFrom(1, kFrame)));
-        QVERIFY(pumpUntil([] { return GetInQLen(kPort) == kFrame; }, 1000));
-        pumpFor(50);
+        QVERIFY(PumpUntil([] { return GetInQLen(kPort) == kFrame; }, 1000));
+        PumpEvents(50);
         QCOMPARE(log.calls, 0);
     }
 
@@ -461,7 +449,7 @@ class TestRuntimeSerial : public QObject {
             QCOMPARE(InstallComCallback(kPort, kMask, kFrame, 0x55, recordFrame, &log), 0);
         pty->closeMaster();
         const double cpuBefore = CpuSeconds();
-        pumpFor(500);
+        PumpEvents(500);
         const double cpuUsed = CpuSeconds() - cpuBefore;
         QVERIFY2(cpuUsed < 0.25, qPrintable(QString::number(cpuUsed)));
         QCOMPARE(log.calls, 0);
@@ -483,7 +471,7 @@ class TestRuntimeSerial : public QObject {
         device.join();
         QCOMPARE(got, 5);
         QVERIFY(clock.elapsed() < 2000);
-        QVERIFY(pumpUntil([] { return GetInQLen(kPort) == kComPortNotOpen; }, 1000));
+        QVERIFY(PumpUntil([] { return GetInQLen(kPort) == kComPortNotOpen; }, 1000));
     }
 };
 
