@@ -11,6 +11,7 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "state/status_line.h"
+#include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 
@@ -42,17 +43,6 @@ void showSet(const Words &w) {
     SetPanelValues();
 }
 
-void writeText(const QString &path, const QByteArray &text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-QByteArray readText(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // Send and Get with target File, the file dialog answered with `path`.
 void sendToFile(const QString &path, int answer = VAL_NEW_FILE_SELECTED) {
     target = DATFILE;
@@ -82,10 +72,10 @@ class ParamFileTest : public QObject {
 
     void saveReplacesFileWithSixteenAlignedLines() {
         const QString path = dir.filePath("replaced.dat");
-        writeText(path, QByteArray("99999\n").repeated(40));
+        WriteContent(path, QByteArray("99999\n").repeated(40));
         sendToFile(path);
-        QCOMPARE(readText(path), QByteArray(" 650\n   1\n 480\n 120\n   0\n   2\n 150\n 870\n"
-                                            " 200\n  24\n   0\n   0\n   1\n 256\n   1\n1050\n"));
+        QCOMPARE(ContentOf(path), QByteArray(" 650\n   1\n 480\n 120\n   0\n   2\n 150\n 870\n"
+                                             " 200\n  24\n   0\n   0\n   1\n 256\n   1\n1050\n"));
         QCOMPARE(StatusText(), QString("Parameter file saved!"));
     }
 
@@ -104,7 +94,7 @@ class ParamFileTest : public QObject {
     // Loading alone, without the panel refresh that would range-check the words.
     void loadTakesAnyWhiteSpaceAndLowSixteenBits() {
         const QString path = dir.filePath("odd.dat");
-        writeText(path, "\t65535\r\n\n  65536 131074\v3\f4 5 6 7 8 9\n10 11 12 13 14 15\n");
+        WriteContent(path, "\t65535\r\n\n  65536 131074\v3\f4 5 6 7 8 9\n10 11 12 13 14 15\n");
         SetNextFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, qPrintable(path));
         ReadParaFromFile();
         QCOMPARE(variables(), (Words{65535, 0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
@@ -124,7 +114,7 @@ class ParamFileTest : public QObject {
         const QString path = dir.filePath("bad.dat");
         QFile::remove(path);
         if (!content.isNull())
-            writeText(path, content);
+            WriteContent(path, content);
         SetStatusText("Parameter-frame received! - Line Ok!");
         getFromFile(path);
         QCOMPARE(packet(), kSet);
@@ -136,7 +126,7 @@ class ParamFileTest : public QObject {
         const QString path = dir.filePath("cancelled.dat");
         sendToFile(path, VAL_NO_FILE_SELECTED);
         QVERIFY(!QFile::exists(path));
-        writeText(path, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
+        WriteContent(path, "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n");
         getFromFile(path, VAL_NO_FILE_SELECTED);
         QCOMPARE(variables(), kSet);
     }
@@ -150,8 +140,8 @@ class ParamFileTest : public QObject {
         QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList());
 
         const QByteArray other = "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n";
-        writeText(path, other);
-        writeText(QString::fromLocal8Bit(path.toLocal8Bit().left(kPathSize - 1)), other);
+        WriteContent(path, other);
+        WriteContent(QString::fromLocal8Bit(path.toLocal8Bit().left(kPathSize - 1)), other);
         getFromFile(path);
         QCOMPARE(variables(), kSet);
         QCOMPARE(StatusText(), QString("Parameter file could not be read!"));
@@ -159,14 +149,14 @@ class ParamFileTest : public QObject {
 
     void failedSaveIsReportedAndKeepsOldFile() {
         const QString notADir = dir.filePath("plain");
-        writeText(notADir, "x");
+        WriteContent(notADir, "x");
         sendToFile(notADir + "/params.dat");
         QCOMPARE(StatusText(), QString("Parameter file could not be written!"));
 
         // A file-size limit makes the write fail after the file was created.
         QTemporaryDir own;
         const QString path = own.filePath("kept.dat");
-        writeText(path, "old\n");
+        WriteContent(path, "old\n");
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit small = saved;
@@ -175,7 +165,7 @@ class ParamFileTest : public QObject {
         setrlimit(RLIMIT_FSIZE, &small);
         sendToFile(path);
         setrlimit(RLIMIT_FSIZE, &saved);
-        QCOMPARE(readText(path), QByteArray("old\n"));
+        QCOMPARE(ContentOf(path), QByteArray("old\n"));
         QCOMPARE(QDir(own.path()).entryList(QDir::Files), QStringList{"kept.dat"});
         QCOMPARE(StatusText(), QString("Parameter file could not be written!"));
     }

@@ -13,6 +13,7 @@
 #include "state/panel_controls.h"
 #include "support/pty_pair.h"
 #include "support/sim_process.h"
+#include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 
@@ -49,12 +50,6 @@ Words numbersIn(const QString &path) {
     return w;
 }
 
-void writeFile(const QString &path, const QByteArray &text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 std::array<int, 3> targetButtons() {
     return {valueOf(panelHandle, MAIN_RAM), valueOf(panelHandle, MAIN_EEPROM),
             valueOf(panelHandle, MAIN_FILE)};
@@ -85,7 +80,7 @@ class TransferTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
-        writeFile(eeprom(), textOf(kSensorSet));
+        WriteContent(eeprom(), textOf(kSensorSet));
         sim = std::make_unique<SimProcess>(QStringList{"--no-pacing", "--eeprom", eeprom()});
         QVERIFY2(sim->isRunning(), qPrintable(sim->errorString()));
         QVERIFY(StartToolPanels());
@@ -186,7 +181,7 @@ class TransferTest : public QObject {
         QCOMPARE(wordsOf(written), variables());
 
         const QString path = dir.filePath("set.dat");
-        writeFile(path, textOf(kSensorSet));
+        WriteContent(path, textOf(kSensorSet));
         SetNextFileSelectAnswer(VAL_EXISTING_FILE_SELECTED, qPrintable(path));
         get(DATFILE);
         QCOMPARE(variables(), kSensorSet);

@@ -13,6 +13,7 @@
 #include "state/notify.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
+#include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 #include "workbench/captures/captures_feature.h"
@@ -58,11 +59,6 @@ void sendCcdMode(int mode) {
     PumpEvents(50);
 }
 
-QByteArray contentOf(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-}
-
 // Fills the file system `folder` is on until it takes no further byte.
 void fill(const QString &folder) {
     const int fd = ::open(QFile::encodeName(folder + "/filler").constData(),
@@ -73,16 +69,6 @@ void fill(const QString &folder) {
     while (::write(fd, "f", 1) > 0) {
     }
     ::close(fd);
-}
-
-QList<QByteArrayList> csvRows(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArrayList> rows;
-    for (const QByteArray &line : file.readAll().trimmed().split('\n'))
-        rows << line.split(',');
-    return rows;
 }
 
 } // namespace
@@ -129,7 +115,7 @@ class CapturesTest : public QObject {
         const QString csv = dir.filePath(QStringLiteral("video-%1.csv").arg(mode));
         QString error;
         QVERIFY2(exporter->saveVideoSignal(csv, &error), qPrintable(error));
-        const QList<QByteArrayList> rows = csvRows(csv);
+        const QList<QByteArrayList> rows = CsvRows(csv);
         QCOMPARE(rows.size(), 1 + kVideoSamples);
         QCOMPARE(rows[0].join(','), QByteArray("sample,position_px,value,threshold"));
         const int start = rows[1][1].toInt();
@@ -207,7 +193,7 @@ class CapturesTest : public QObject {
         QVERIFY2(!logSaved && logError == expected, qPrintable(logError));
         QVERIFY2(!reportSaved && reportError.endsWith(expected), qPrintable(reportError));
         for (const QString &name : names)
-            QCOMPARE(contentOf(folder + "/" + name), "the old " + name.toUtf8());
+            QCOMPARE(ContentOf(folder + "/" + name), "the old " + name.toUtf8());
         QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
         files.removeOne("filler");
         QCOMPARE(files, names);

@@ -11,6 +11,7 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/sim_process.h"
+#include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 #include "workbench/program/options.h"
@@ -51,17 +52,6 @@ void expectSame(const ValueStats &a, const ValueStats &b) {
     QCOMPARE(a.max(), b.max());
     QVERIFY(std::abs(a.mean() - b.mean()) < 1e-9);
     QVERIFY(std::abs(a.standardDeviation() - b.standardDeviation()) < 1e-9);
-}
-
-QList<QByteArrayList> rowsOf(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QList<QByteArrayList> rows;
-    for (const QByteArray &line : file.readAll().split('\n'))
-        if (!line.isEmpty())
-            rows << line.split(',');
-    return rows;
 }
 
 QDateTime timeOf(const QByteArrayList &row) {
@@ -247,7 +237,7 @@ class TrendTest : public QObject {
         QList<QByteArrayList> early;
         QDateTime readAt;
         QTimer::singleShot(2500, [&] {
-            early = rowsOf(path);
+            early = CsvRows(path);
             readAt = QDateTime::currentDateTime();
         });
         QTimer::singleShot(
@@ -259,7 +249,7 @@ class TrendTest : public QObject {
         QVERIFY(timeOf(early.last()).msecsTo(readAt) < 1500); // the last second at most is lost
 
         trend->recorder().stop();
-        const QList<QByteArrayList> rows = rowsOf(path);
+        const QList<QByteArrayList> rows = CsvRows(path);
         QCOMPARE(rows[0].join(',') + '\n', QByteArray(LiveRecorder::header()));
         QCOMPARE(rows.size() - 1, trend->store().whole(Unit::Pixels).frames());
         QVERIFY(rows.size() > 40);
@@ -315,7 +305,7 @@ class TrendTest : public QObject {
         const QByteArray text = file.readAll();
         QVERIFY(text.size() <= 4000 && text.size() > 3000);
         QVERIFY(text.endsWith('\n'));
-        const QList<QByteArrayList> rows = rowsOf(path);
+        const QList<QByteArrayList> rows = CsvRows(path);
         QCOMPARE(rows.size() - 1, recorder.rowsWritten());
         for (int r = 1; r < rows.size(); ++r)
             QCOMPARE(timeOf(rows[r]).toMSecsSinceEpoch(), 1'700'000'000'000 + r - 1);
