@@ -13,6 +13,7 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QDir>
 #include <QImage>
@@ -54,12 +55,6 @@ QString spans(int color) {
 
 GraphPoint cursor(int n) {
     return mainGraph().cursors.at(n);
-}
-
-int indicator(int control) {
-    int v = -1;
-    GetCtrlVal(panelHandle, control, &v);
-    return v;
 }
 
 // Columns of the image that hold `color` at any height, merged into runs across gaps of at
@@ -155,8 +150,8 @@ void TestDisplayLivePlot::markerIsClampedIntoTheWindow() {
     eMode = 2;
     plot({.first = 0});
     QCOMPARE(cursor(1).x, 1.0);
-    QCOMPARE(indicator(MAIN_FIRSTEDGE), 0);
-    QCOMPARE(indicator(MAIN_SECONDEDGE), 500);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_FIRSTEDGE), 0);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_SECONDEDGE), 500);
 
     ccdMode = 1;
     pStart = 100;
@@ -307,11 +302,11 @@ void TestDisplayLivePlot::eachPassShowsOnlyItsOwnItems() {
 void TestDisplayLivePlot::pixelsShowTheWordsAndFrameWordsAreKept() {
     tVal = tTol = pix1 = edcnt = mvstart = mvend = 0;
     plot({1023, 2, 777, 512, 100, 640, 1, 33, 44});
-    QCOMPARE(indicator(MAIN_FIRSTEDGE), 1023);
-    QCOMPARE(indicator(MAIN_SECONDEDGE), 2);
-    QCOMPARE(indicator(MAIN_THIRDVALUE), 777);
-    QCOMPARE(indicator(MAIN_TEACHVALUE), 512);
-    QCOMPARE(indicator(MAIN_TOLERANCE), 100);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_FIRSTEDGE), 1023);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_SECONDEDGE), 2);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_THIRDVALUE), 777);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_TEACHVALUE), 512);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_TOLERANCE), 100);
     const unsigned short kept[] = {tVal, tTol, pix1, edcnt, mvstart, mvend};
     const unsigned short expected[] = {512, 100, 640, 1, 33, 44};
     QVERIFY(std::equal(std::begin(kept), std::end(kept), std::begin(expected)));
@@ -354,7 +349,7 @@ void TestDisplayLivePlot::micrometres() {
     unsigned short *words[] = {&f.first, &f.second, &f.third, &f.teach, &f.tolerance};
     *words[word] = static_cast<unsigned short>(value);
     plot(f);
-    QCOMPARE(indicator(control), shown);
+    QCOMPARE(toolprobe::valueOf(panelHandle, control), shown);
 }
 
 // Out of range a plain cast to an integer is undefined; the conversion keeps the low word.

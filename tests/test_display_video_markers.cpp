@@ -14,6 +14,7 @@
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/tool_fixture.h"
+#include "support/tool_probe.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -29,12 +30,6 @@ namespace {
 
 const GraphModel &graph(int control) {
     return *GetGraphModel(panelHandle, control);
-}
-
-int indicator(int control) {
-    int v = -1;
-    GetCtrlVal(panelHandle, control, &v);
-    return v;
 }
 
 // Types a value into a numeric field and ends the entry with Enter, as a user does.
@@ -267,14 +262,16 @@ void TestDisplayVideoMarkers::unitSwitchRewritesTeachValueAndTolerance() {
     const QPoint onIndicator(6, unit->height() / 2);
 
     QTest::mouseClick(unit, Qt::LeftButton, {}, onIndicator);
-    QVERIFY(PumpUntil([] { return indicator(MAIN_TEACHVALUE) == 3993; }, 1000));
-    QCOMPARE(indicator(MAIN_UNIT), 0);
-    QCOMPARE(indicator(MAIN_TOLERANCE), 780);
+    QVERIFY(
+        PumpUntil([] { return toolprobe::valueOf(panelHandle, MAIN_TEACHVALUE) == 3993; }, 1000));
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_UNIT), 0);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_TOLERANCE), 780);
     QTest::mouseClick(unit, Qt::LeftButton, {}, onIndicator);
-    QVERIFY(PumpUntil([] { return indicator(MAIN_TEACHVALUE) == 512; }, 1000));
-    QCOMPARE(indicator(MAIN_TOLERANCE), 100);
+    QVERIFY(
+        PumpUntil([] { return toolprobe::valueOf(panelHandle, MAIN_TEACHVALUE) == 512; }, 1000));
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_TOLERANCE), 100);
     for (int control : {MAIN_THIRDVALUE, MAIN_FIRSTEDGE, MAIN_SECONDEDGE})
-        QCOMPARE(indicator(control), 4242);
+        QCOMPARE(toolprobe::valueOf(panelHandle, control), 4242);
 }
 
 void TestDisplayVideoMarkers::scaleFactorFieldSetsScaleAndThousandths_data() {
@@ -297,8 +294,8 @@ void TestDisplayVideoMarkers::scaleFactorFieldSetsScaleAndThousandths() {
     CC_NUM_ScalFact(panelPopUp, POP_SCALEFACTOR, EVENT_VAL_CHANGED, nullptr, 0, 0);
     QCOMPARE(int(para15), thousandths);
     QCOMPARE(scaleF, static_cast<float>(entered));
-    QCOMPARE(indicator(MAIN_THIRDVALUE), 111);
-    QCOMPARE(indicator(MAIN_TEACHVALUE), 222);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_THIRDVALUE), 111);
+    QCOMPARE(toolprobe::valueOf(panelHandle, MAIN_TEACHVALUE), 222);
 
     SetCtrlVal(panelPopUp, POP_SCALEFACTOR, 1.1);
     CC_NUM_ScalFact(panelPopUp, POP_SCALEFACTOR, EVENT_COMMIT, nullptr, 0, 0);
