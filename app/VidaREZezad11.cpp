@@ -3,6 +3,7 @@
 
 #include "app/about_text.h"
 #include "display/markers.h"
+#include "link/protocol.h"
 #include "ops/port_setup.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
@@ -55,7 +56,7 @@ int WinMain(int argc, char **argv) {
 void InitVars() {
     AssignParameterDefaults();
     com = 1;
-    sync = 0x55;
+    sync = SYNC_WORD;
     target = RAM;
     rx_flag = 0;
     stop_flag = 1;

@@ -33,7 +33,7 @@
 // (with QT_QPA_PLATFORM=offscreen where there is no display)
 #include "app/VidaREZezad11.h"
 #include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "ops/port_setup.h"
 #include "ops/run_stop.h"
 #include "ops/video_capture.h"
@@ -80,7 +80,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint16_t kLiveOrder = 8;
 constexpr int kExchangeBytes = 2 * kFrameBytes;
 constexpr int kSweepBytes =
     (kVideoSamples / kVideoBlockSamples) * (kFrameBytes + kVideoBlockBytes) + kExchangeBytes;
@@ -203,7 +202,7 @@ class ThreadSensor {
     ThreadSensor &operator=(const ThreadSensor &) = delete;
 
     const std::string &devicePath() const { return sensor_.devicePath(); }
-    std::uint64_t liveRequests() const { return sensor_.counters().requestsOf(kLiveOrder); }
+    std::uint64_t liveRequests() const { return sensor_.counters().requestsOf(ORDER_LIVE_VALUES); }
 
   private:
     sim::Sensor sensor_;
@@ -398,7 +397,7 @@ bool exchangeOnce(int fd, int replyBytes) {
 // A live-data exchange as Run makes it.
 bool liveExchange(int fd) {
     CopyVarsToPP();
-    FillTxBuf(kLiveOrder, pp);
+    FillTxBuf(ORDER_LIVE_VALUES, pp);
     return exchangeOnce(fd, kFrameBytes);
 }
 

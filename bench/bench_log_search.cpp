@@ -4,6 +4,7 @@
 // into Search one key at a time. For each key: how long the key held the window, and when the
 // rows shown were those of the text typed. Target: no key and no other event holds the window
 // for more than 30 ms.
+#include "link/protocol.h"
 #include "workbench/commlog/comm_log.h"
 #include "workbench/commlog/comm_log_window.h"
 
@@ -17,13 +18,11 @@
 namespace {
 
 QByteArray frame(quint16 order, quint16 first, quint16 second) {
-    QByteArray bytes(36, '\0');
-    bytes[1] = 0x55;
-    bytes[3] = char(order);
-    bytes[4] = char(first >> 8);
-    bytes[5] = char(first & 0xFF);
-    bytes[6] = char(second >> 8);
-    bytes[7] = char(second & 0xFF);
+    QByteArray bytes(kFrameBytes, '\0');
+    PutWord(bytes.data() + kSyncAt, SYNC_WORD);
+    PutWord(bytes.data() + kOrderAt, order);
+    PutWord(bytes.data() + kDataAt, first);
+    PutWord(bytes.data() + kDataAt + 2, second);
     return bytes;
 }
 
@@ -38,11 +37,11 @@ void fill(CommLog &log) {
     for (quint16 i = 0; log.ring().firstSeq() == 0; ++i) {
         e.nanoseconds += 250'000;
         e.kind = SerialTapEvent::Written;
-        e.bytes = frame(8, 0, 0);
-        e.requested = 36;
+        e.bytes = frame(ORDER_LIVE_VALUES, 0, 0);
+        e.requested = kFrameBytes;
         log.take(e);
         e.nanoseconds += 250'000;
-        e.bytes = frame(8, 300 + i % 200, 700 + i % 150);
+        e.bytes = frame(ORDER_LIVE_VALUES, 300 + i % 200, 700 + i % 150);
         for (const auto kind : {SerialTapEvent::Received, SerialTapEvent::Read}) {
             e.kind = kind;
             log.take(e);

@@ -4,6 +4,7 @@
 #include "display/live_plot.h"
 
 #include "display/graph_geometry.h"
+#include "link/protocol.h"
 #include "params/units.h"
 #include "runtime/runtime.h"
 #include "state/globals.h"
@@ -11,19 +12,6 @@
 #include "state/panel_controls.h"
 
 namespace {
-
-// Live-frame words.
-enum {
-    kFirstEdge,
-    kSecondEdge,
-    kThirdValue,
-    kTeachValue,
-    kTolerance,
-    kWindowStart,
-    kEdgeCount,
-    kCompareStart,
-    kCompareEnd,
-};
 
 struct Window {
     int start;
@@ -34,13 +22,13 @@ struct Window {
 int markerPosition() {
     int marker;
     if (eMode == 0)
-        marker = pp[kFirstEdge];
+        marker = pp[LIVE_EDGE1];
     else if (eMode == 1)
-        marker = pp[kSecondEdge];
-    else if (pp[kFirstEdge] == 0 || pp[kSecondEdge] == 0)
+        marker = pp[LIVE_EDGE2];
+    else if (pp[LIVE_EDGE1] == 0 || pp[LIVE_EDGE2] == 0)
         marker = 1;
     else
-        marker = (pp[kFirstEdge] + pp[kSecondEdge]) / 2;
+        marker = (pp[LIVE_EDGE1] + pp[LIVE_EDGE2]) / 2;
     if (eMode != 2)
         scaleF = 1.0f;
     return marker;
@@ -55,21 +43,21 @@ bool showIndicators() {
     const auto scaled = [pixels](int word) {
         return pixels ? pp[word] : ScaledMicrometresOf(pp[word]);
     };
-    SetCtrlVal(panelHandle, MAIN_FIRSTEDGE, plain(kFirstEdge));
-    SetCtrlVal(panelHandle, MAIN_SECONDEDGE, plain(kSecondEdge));
-    SetCtrlVal(panelHandle, MAIN_THIRDVALUE, scaled(kThirdValue));
-    SetCtrlVal(panelHandle, MAIN_TEACHVALUE, scaled(kTeachValue));
-    SetCtrlVal(panelHandle, MAIN_TOLERANCE, plain(kTolerance));
+    SetCtrlVal(panelHandle, MAIN_FIRSTEDGE, plain(LIVE_EDGE1));
+    SetCtrlVal(panelHandle, MAIN_SECONDEDGE, plain(LIVE_EDGE2));
+    SetCtrlVal(panelHandle, MAIN_THIRDVALUE, scaled(LIVE_VALUE3));
+    SetCtrlVal(panelHandle, MAIN_TEACHVALUE, scaled(LIVE_TVAL));
+    SetCtrlVal(panelHandle, MAIN_TOLERANCE, plain(LIVE_TTOL));
     return pixels;
 }
 
 void copyFrameWords() {
-    tVal = pp[kTeachValue];
-    tTol = pp[kTolerance];
-    pix1 = pp[kWindowStart];
-    edcnt = pp[kEdgeCount];
-    mvstart = pp[kCompareStart];
-    mvend = pp[kCompareEnd];
+    tVal = pp[LIVE_TVAL];
+    tTol = pp[LIVE_TTOL];
+    pix1 = pp[LIVE_PIX1];
+    edcnt = pp[LIVE_EDCNT];
+    mvstart = pp[LIVE_MVSTART];
+    mvend = pp[LIVE_MVEND];
 }
 
 // A 256-pixel window never starts beyond the line's last full window.
@@ -110,13 +98,13 @@ void drawZone(int from, int to) {
 void drawEdgeZones(Window w) {
     if (edcnt == 1) {
         if (mvstart < mvend)
-            drawZone(pp[kFirstEdge], w.end);
+            drawZone(pp[LIVE_EDGE1], w.end);
         else
-            drawZone(w.start, pp[kFirstEdge]);
+            drawZone(w.start, pp[LIVE_EDGE1]);
         return;
     }
-    drawZone(w.start, pp[kFirstEdge]);
-    drawZone(pp[kSecondEdge], w.end);
+    drawZone(w.start, pp[LIVE_EDGE1]);
+    drawZone(pp[LIVE_EDGE2], w.end);
 }
 
 void drawBand(int from, int to) {

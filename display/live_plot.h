@@ -3,7 +3,4 @@
 // five live indicators, in pixels or micrometres.
 #pragma once
 
-// The words of a live frame that the picture reads.
-constexpr int kLiveFrameWords = 9;
-
 void PlotRAWValues();

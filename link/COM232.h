@@ -3,6 +3,7 @@
 // the reply, the line set-up and check, and the video block read.
 #pragma once
 
+#include "link/protocol.h"
 #include "state/globals.h"
 
 void FillTxBuf(unsigned short order, const unsigned short *data);

@@ -26,7 +26,7 @@ bool frameArrived() {
 } // namespace
 
 bool SendFrame(int port, int code, const unsigned short *data, Flush flush) {
-    sync = 0x55;
+    sync = SYNC_WORD;
     order = code;
     flushQueues(port, flush);
     FillTxBuf(static_cast<unsigned short>(order), data);

@@ -2,11 +2,10 @@
 // Opening the sensor's port and the echo check of the line.
 #include "link/COM232.h"
 
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "state/status_line.h"
-#include "state/tick_timer.h"
 
 namespace {
 
@@ -77,7 +76,7 @@ int OpenSensorPort(int port) {
 int CheckComLine(int port) {
     CopyVarsToPP();
     SendFrame(port, ORDER_ECHO, pp, Flush::None);
-    AwaitFrame(kTimeoutTicks, FirstTest::Timeout);
+    AwaitFrame(kOrders[ORDER_ECHO].waitTicks, FirstTest::Timeout);
     return echoResult();
 }
 
@@ -88,7 +87,7 @@ int RecheckComLine(int port) {
     SendFrame(port, ORDER_ECHO, pp, Flush::None);
     HoldUserInput(1);
     rx_flag = 0;
-    AwaitReply(echoOrUserInput, kTimeoutTicks, FirstTest::Timeout);
+    AwaitReply(echoOrUserInput, kOrders[ORDER_ECHO].waitTicks, FirstTest::Timeout);
     const bool gaveWay = UserInputWaiting() == 1;
     HoldUserInput(0);
     return gaveWay ? -1 : echoResult();

@@ -6,7 +6,7 @@
 
 #include "display/live_plot.h"
 #include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "state/panel_controls.h"
@@ -48,7 +48,7 @@ void runLoop() {
         }
         if (rx_flag == 1)
             requestLiveFrame();
-        if (ttick > kTimeoutTicks) {
+        if (ttick > kOrders[ORDER_LIVE_VALUES].waitTicks) {
             ShowStatus("Timeout RS232-Line!");
             stop_flag = 1;
             break;

@@ -5,7 +5,7 @@
 #include "ops/teach.h"
 
 #include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "ops/transfer.h"
 #include "params/panel_binding.h"
 #include "params/params.h"
@@ -13,19 +13,15 @@
 #include "runtime/runtime.h"
 #include "state/panel_controls.h"
 #include "state/status_line.h"
-#include "state/tick_timer.h"
 
 namespace {
-
-// The set-point teach waits half as long as the other waits: it gives up at the 15th tick.
-constexpr unsigned short kSetPointLimit = 14;
 
 // Sends pp as it stands; any frame counts as the answer, and the set point is then read back
 // from RAM.
 void teachSetPoint() {
     SendFrame(com, ORDER_TEACH_SETPOINT, pp, Flush::InThenOut);
     ShowStatus("New setpoint value teached!");
-    if (AwaitFrame(kSetPointLimit, FirstTest::Timeout))
+    if (AwaitFrame(kOrders[ORDER_TEACH_SETPOINT].waitTicks, FirstTest::Timeout))
         PushGET(RAM);
 }
 
@@ -38,7 +34,7 @@ void teachBackground() {
     CopyVarsToPP();
     if (SendFrame(com, ORDER_TEACH_BACKGROUND, pp, Flush::OutThenIn))
         ShowStatus("Line Ok!");
-    if (AwaitFrame(kTimeoutTicks, FirstTest::Reply)) {
+    if (AwaitFrame(kOrders[ORDER_TEACH_BACKGROUND].waitTicks, FirstTest::Reply)) {
         GetRxBuf(PNUM);
         SetStatusText("Teach order echo received! - Line Ok!");
     } else {

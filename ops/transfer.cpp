@@ -4,7 +4,7 @@
 #include "ops/transfer.h"
 
 #include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "ops/panel_refresh.h"
 #include "ops/param_file.h"
 #include "params/panel_binding.h"
@@ -13,7 +13,6 @@
 #include "state/notify.h"
 #include "state/panel_controls.h"
 #include "state/status_line.h"
-#include "state/tick_timer.h"
 
 namespace {
 
@@ -46,10 +45,11 @@ void chooseTarget(int control, int t) {
 // Asks the sensor for its RAM or EEPROM set; the request carries the variables as they stand.
 // The outcome is left in szStatus.
 void readFromSensor(int t) {
+    const int code = t == EEPROM ? ORDER_READ_EEPROM : ORDER_READ_RAM;
     CopyVarsToPP();
-    if (SendFrame(com, t == EEPROM ? ORDER_READ_EEPROM : ORDER_READ_RAM, pp, Flush::InThenOut))
+    if (SendFrame(com, code, pp, Flush::InThenOut))
         ShowStatus("Waiting for parameter-frame ...");
-    if (!AwaitFrame(kTimeoutTicks, FirstTest::Reply)) {
+    if (!AwaitFrame(kOrders[code].waitTicks, FirstTest::Reply)) {
         SetStatusText("Timeout-RS-232...");
         return;
     }

@@ -8,7 +8,7 @@
 #include "display/live_plot.h"
 #include "display/video_curve.h"
 #include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "runtime/runtime.h"
 #include "state/notify.h"
 #include "state/panel_controls.h"
@@ -18,7 +18,6 @@
 namespace {
 
 constexpr int kBlocks = kVideoSamples / kVideoBlockSamples;
-constexpr int kWindowStartWord = 5;
 
 void setDimmed(int control, int dimmed) {
     SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed);
@@ -37,7 +36,7 @@ void readVideoSignal() {
 bool exchangeLiveFrame() {
     ReceiveCallbackOn();
     SendFrame(com, ORDER_LIVE_VALUES, pp, Flush::InThenOut);
-    if (!AwaitFrame(kTimeoutTicks, FirstTest::Timeout)) {
+    if (!AwaitFrame(kOrders[ORDER_LIVE_VALUES].waitTicks, FirstTest::Timeout)) {
         ShowStatus("Timeout RS232-Line!");
         stop_flag = 1;
     }
@@ -55,7 +54,7 @@ void capturePass() {
     PlotDATACurve(adcbuf);
     NotifyVideoSignalShown({adcbuf, xArray, thdArray});
     if (exchangeLiveFrame()) {
-        pix1 = pp[kWindowStartWord];
+        pix1 = pp[LIVE_PIX1];
         PlotRAWValues();
     }
     ProcessSystemEvents();

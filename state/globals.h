@@ -46,15 +46,13 @@ extern float scaleF;
 
 // ---- Sensor link ------------------------------------------------------------------------
 
-constexpr int kFrameBytes = 4 + 2 * PNUM; // sync word, order word, 16 data words
 constexpr int kBufferBytes = 1024;
 constexpr int kVideoSamples = 256;
-constexpr int kVideoBlockSamples = 64;
-constexpr int kVideoBlockBytes = 2 * kVideoBlockSamples;
 constexpr int eventMask = 0x8006; // receive count, event character, transmit empty
 
-// The sync word of every frame, 0x55. It lives in a namespace because a global of that name
-// would clash with the C library's sync(); where <unistd.h> is included, write COM232::sync.
+// The sync word that frames carry; start-up and every sender set it to 0x55. It lives in a
+// namespace because a global of that name would clash with the C library's sync(); where
+// <unistd.h> is included, write COM232::sync.
 namespace COM232 {
 extern int sync;
 }

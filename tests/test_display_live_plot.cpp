@@ -5,6 +5,7 @@
 #include "app/VidaREZezad11.h"
 #include "display/live_plot.h"
 #include "display/markers.h"
+#include "link/protocol.h"
 #include "params/params.h"
 #include "params/units.h"
 #include "runtime/graph_model.h"
@@ -32,11 +33,16 @@ struct LiveFrame {
 };
 
 void plot(const LiveFrame &f) {
-    const unsigned short words[] = {f.first, f.second,       f.third,
-                                    f.teach, f.tolerance,    f.windowStart,
-                                    f.edges, f.compareStart, f.compareEnd};
     std::fill(std::begin(pp), std::end(pp), 0xBEEF);
-    std::copy(std::begin(words), std::end(words), pp);
+    pp[LIVE_EDGE1] = f.first;
+    pp[LIVE_EDGE2] = f.second;
+    pp[LIVE_VALUE3] = f.third;
+    pp[LIVE_TVAL] = f.teach;
+    pp[LIVE_TTOL] = f.tolerance;
+    pp[LIVE_PIX1] = f.windowStart;
+    pp[LIVE_EDCNT] = f.edges;
+    pp[LIVE_MVSTART] = f.compareStart;
+    pp[LIVE_MVEND] = f.compareEnd;
     PlotRAWValues();
 }
 

@@ -2,6 +2,7 @@
 // The workbench's models on their own, without panels, the tool or the simulated sensor: the
 // communication log's ring at its bounds, the log's rows and marks from what the serial ports
 // report, the log window's filters, and the reopening of a port whose adapter was pulled out.
+#include "link/protocol.h"
 #include "runtime/serial_tap.h"
 #include "state/globals.h"
 #include "support/frames.h"

@@ -1,47 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/adapters/comm_decode.h"
 
-#include "link/order_codes.h"
-#include "state/globals.h"
-
 #include <QStringList>
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
-constexpr int kSyncWord = 0x55;
-constexpr int kHeaderBytes = 4;
-
-const char *const kOrderMeanings[] = {
-    nullptr,           "write RAM set",    "read RAM set", "write EEPROM set", "read EEPROM set",
-    "teach set point", "teach background", "echo check",   "live values",      "video block",
-};
-
 // The parameter set in packet order, by the names of the tool's variables.
-const char *const kParameterNames[PNUM] = {
+const char *const kParameterNames[kFrameDataWords] = {
     "power", "pwrMode", "vThd",  "bVal",  "polarity", "eMode",  "eBeg",  "eEnd",
     "tVal",  "tTol",    "iGain", "ePoti", "ccdMode",  "pStart", "bMode", "para15",
 };
-
-// The words of a live frame that the tool reads, by the names it keeps them under.
-const char *const kLiveNames[] = {"edge1", "edge2", "value3",  "tVal", "tTol",
-                                  "pix1",  "edcnt", "mvstart", "mvend"};
 
 QString hexWord(int word) {
     return QStringLiteral("0x") + QString::number(word, 16).toUpper().rightJustified(4, '0');
 }
 
 int wordAt(const QByteArray &bytes, qsizetype at) {
-    return quint8(bytes[at]) << 8 | quint8(bytes[at + 1]);
+    return WordAt(bytes.constData() + at);
 }
 
 int dataWords(const QByteArray &bytes) {
-    return int(std::clamp<qsizetype>((bytes.size() - kHeaderBytes) / 2, 0, PNUM));
+    return int(std::clamp<qsizetype>((bytes.size() - kDataAt) / 2, 0, kFrameDataWords));
 }
 
 int dataWord(const QByteArray &bytes, int i) {
-    return wordAt(bytes, kHeaderBytes + 2 * i);
+    return wordAt(bytes, kDataAt + 2 * i);
 }
 
 // `names[i]` for the first `named` words, w<i> for the rest.
@@ -59,15 +43,15 @@ QString rawWords(const QByteArray &bytes) {
 }
 
 QString parameterWords(const QByteArray &bytes) {
-    return namedWords(bytes, kParameterNames, PNUM);
+    return namedWords(bytes, kParameterNames, kFrameDataWords);
 }
 
 QString liveWords(const QByteArray &bytes) {
     QStringList parts;
-    const int count = std::min<int>(dataWords(bytes), std::size(kLiveNames));
+    const int count = std::min<int>(dataWords(bytes), LIVE_WORDS);
     for (int i = 0; i < count; ++i)
         parts << QStringLiteral("%1=%2")
-                     .arg(QString::fromLatin1(kLiveNames[i]))
+                     .arg(QString::fromLatin1(kLiveWordNames[i]))
                      .arg(dataWord(bytes, i));
     return parts.join(' ');
 }
@@ -87,12 +71,12 @@ QString echoWords(const QByteArray &bytes) {
 QString blockRequest(const QByteArray &bytes) {
     if (dataWords(bytes) < 2)
         return rawWords(bytes);
-    const int first = dataWord(bytes, 0);
+    const int first = dataWord(bytes, BLOCK_FIRST_SAMPLE);
     return QStringLiteral("block %1 (samples %2–%3), ref_flag %4")
         .arg(first / kVideoBlockSamples)
         .arg(first)
         .arg(first + kVideoBlockSamples - 1)
-        .arg(dataWord(bytes, 1));
+        .arg(dataWord(bytes, BLOCK_REF_FLAG));
 }
 
 QString blockSamples(const QByteArray &bytes, int firstSample) {
@@ -111,13 +95,13 @@ QString blockSamples(const QByteArray &bytes, int firstSample) {
 
 // The words of a frame that does not begin as the request did, as the tool still takes it.
 QString headerDifferences(const QByteArray &bytes, int order) {
-    if (bytes.size() < kHeaderBytes)
+    if (bytes.size() < kDataAt)
         return {};
     QStringList parts;
-    if (wordAt(bytes, 0) != kSyncWord)
-        parts << QStringLiteral("sync ") + hexWord(wordAt(bytes, 0));
-    if (wordAt(bytes, 2) != order)
-        parts << QStringLiteral("order word ") + hexWord(wordAt(bytes, 2));
+    if (wordAt(bytes, kSyncAt) != SYNC_WORD)
+        parts << QStringLiteral("sync ") + hexWord(wordAt(bytes, kSyncAt));
+    if (wordAt(bytes, kOrderAt) != order)
+        parts << QStringLiteral("order word ") + hexWord(wordAt(bytes, kOrderAt));
     return parts.join(' ');
 }
 
@@ -143,9 +127,9 @@ QString joined(const QString &a, const QString &b) {
 } // namespace
 
 QString OrderMeaning(int order) {
-    if (order < 1 || order >= int(std::size(kOrderMeanings)))
+    if (order < 1 || order > kHighestOrder)
         return {};
-    return QString::fromLatin1(kOrderMeanings[order]);
+    return QString::fromLatin1(kOrders[order].name);
 }
 
 QString OrderTitle(int order) {
@@ -181,31 +165,19 @@ QString HexOf(const QByteArray &bytes) {
 }
 
 int ReplyBytesFor(int order) {
-    switch (order) {
-    case ORDER_READ_RAM:
-    case ORDER_READ_EEPROM:
-    case ORDER_TEACH_SETPOINT:
-    case ORDER_TEACH_BACKGROUND:
-    case ORDER_ECHO:
-    case ORDER_LIVE_VALUES:
-        return kFrameBytes;
-    case ORDER_VIDEO_BLOCK:
-        return kVideoBlockBytes;
-    default:
-        return 0;
-    }
+    return order >= 1 && order <= kHighestOrder ? kOrders[order].replyBytes : 0;
 }
 
 bool StartsWithSync(const QByteArray &bytes) {
-    return bytes.size() >= 2 && wordAt(bytes, 0) == kSyncWord;
+    return bytes.size() >= kSyncAt + 2 && wordAt(bytes, kSyncAt) == SYNC_WORD;
 }
 
 bool FrameMatches(const QByteArray &bytes, int order) {
-    return bytes.size() >= kHeaderBytes && StartsWithSync(bytes) && wordAt(bytes, 2) == order;
+    return bytes.size() >= kDataAt && StartsWithSync(bytes) && wordAt(bytes, kOrderAt) == order;
 }
 
 int OrderWordOf(const QByteArray &bytes) {
-    return bytes.size() >= kHeaderBytes ? wordAt(bytes, 2) : 0;
+    return bytes.size() >= kDataAt ? wordAt(bytes, kOrderAt) : 0;
 }
 
 int FirstWordOf(const QByteArray &bytes) {

@@ -5,11 +5,10 @@
 // does, and decode as much as there is.
 #pragma once
 
+#include "link/protocol.h"
+
 #include <QByteArray>
 #include <QString>
-
-// The highest order code the tool sends.
-constexpr int kHighestOrder = 9;
 
 // The order code's meaning; empty for a code the tool never sends.
 QString OrderMeaning(int order);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/adapters/core_events.h"
 
-#include "display/live_plot.h"
+#include "link/protocol.h"
 #include "state/globals.h"
 
 namespace {
@@ -34,7 +34,7 @@ void CoreEvents::parameterSetWritten(ParamPlace place, const unsigned short *wor
 }
 
 void CoreEvents::liveFrameShown(const ShownLiveFrame &frame) {
-    emit liveFrame(wordsOf(frame.words, kLiveFrameWords), LiveValuesOf(frame));
+    emit liveFrame(wordsOf(frame.words, LIVE_WORDS), LiveValuesOf(frame));
 }
 
 void CoreEvents::videoSignalShown(const ShownVideoSignal &signal) {

@@ -2,12 +2,11 @@
 #include "workbench/adapters/live_values.h"
 
 #include "app/tool_api.h"
+#include "link/protocol.h"
 #include "params/params.h"
 #include "params/units.h"
 
 namespace {
-
-enum { kFirstEdgeWord, kSecondEdgeWord, kThirdValueWord, kTeachValueWord, kToleranceWord };
 
 // Evaluation mode 2 measures a distance: the teach value is the distance the two edges should
 // have, and the main graph's two bands keep each edge within half the tolerance of its place,
@@ -42,13 +41,16 @@ LiveValues LiveValuesOf(const ShownLiveFrame &frame) {
     const bool distance = frame.distance;
     const float scale = frame.scale;
     LiveValues v;
-    for (int c = kFirstEdgeChannel; c <= kToleranceChannel; ++c)
-        v.pixels[c] = words[c];
-    v.micrometres[kFirstEdgeChannel] = MicrometresOf(words[kFirstEdgeWord]);
-    v.micrometres[kSecondEdgeChannel] = MicrometresOf(words[kSecondEdgeWord]);
-    v.micrometres[kThirdValueChannel] = ScaledMicrometresOf(words[kThirdValueWord], scale);
-    v.micrometres[kTeachValueChannel] = ScaledMicrometresOf(words[kTeachValueWord], scale);
-    v.micrometres[kToleranceChannel] = MicrometresOf(words[kToleranceWord]);
+    v.pixels[kFirstEdgeChannel] = words[LIVE_EDGE1];
+    v.pixels[kSecondEdgeChannel] = words[LIVE_EDGE2];
+    v.pixels[kThirdValueChannel] = words[LIVE_VALUE3];
+    v.pixels[kTeachValueChannel] = words[LIVE_TVAL];
+    v.pixels[kToleranceChannel] = words[LIVE_TTOL];
+    v.micrometres[kFirstEdgeChannel] = MicrometresOf(words[LIVE_EDGE1]);
+    v.micrometres[kSecondEdgeChannel] = MicrometresOf(words[LIVE_EDGE2]);
+    v.micrometres[kThirdValueChannel] = ScaledMicrometresOf(words[LIVE_VALUE3], scale);
+    v.micrometres[kTeachValueChannel] = ScaledMicrometresOf(words[LIVE_TVAL], scale);
+    v.micrometres[kToleranceChannel] = MicrometresOf(words[LIVE_TTOL]);
     setBand(v.pixels, distance, 1, kLineEnd, kLineEnd - 1);
     setBand(v.micrometres, distance, MicrometresOf(1), MicrometresOf(kLineEnd),
             MicrometresOf(kLineEnd - 1));

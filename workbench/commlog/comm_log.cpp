@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/commlog/comm_log.h"
 
-#include "link/COM232.h"
-#include "link/order_codes.h"
-#include "state/tick_timer.h"
+#include "link/protocol.h"
 #include "workbench/adapters/comm_decode.h"
 
 namespace {
 
 constexpr qint64 kTickNs = 50LL * 1000 * 1000;
-// A wait gives up on the tick after its limit: the 31st tick, the 15th for the set-point teach.
-constexpr qint64 kWaitNs = (kTimeoutTicks + 1) * kTickNs;
-constexpr qint64 kSetPointWaitNs = 15 * kTickNs;
-constexpr int kEchoAnswer = 0x00AA;
 
 // Words of the status texts that report a failure (time-outs, read and port errors, files).
 const char *const kFailureWords[] = {"timeout",   "error",     "cannot",  "invalid",
@@ -29,8 +23,9 @@ bool isTimeoutText(const QString &text) {
     return text.startsWith(QLatin1String("Timeout"));
 }
 
+// A wait gives up on the tick after its limit.
 qint64 waitOf(int order) {
-    return order == ORDER_TEACH_SETPOINT ? kSetPointWaitNs : kWaitNs;
+    return (kOrders[order].waitTicks + 1) * kTickNs;
 }
 
 CommRow rowOf(RowKind kind, const SerialTapEvent &e) {
@@ -157,7 +152,7 @@ void CommLog::reply(Line &line, const SerialTapEvent &e) {
     if (late(line, row.ns))
         row.marks |= MarkLate;
     // The line check fails on this reply; the status texts that say so are not marked again.
-    if (line.order == ORDER_ECHO && size >= kFrameBytes && FirstWordOf(e.bytes) != kEchoAnswer) {
+    if (line.order == ORDER_ECHO && size >= kFrameBytes && FirstWordOf(e.bytes) != ECHO_ANSWER) {
         row.marks |= MarkFailure;
         line.checkFailed = true;
     }

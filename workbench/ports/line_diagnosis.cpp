@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/ports/line_diagnosis.h"
 
-#include "link/COM232.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "workbench/adapters/comm_decode.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "workbench/ports/ports_feature.h"
 
 #include "app/tool_api.h"
-#include "link/order_codes.h"
+#include "link/protocol.h"
 #include "runtime/runtime_qt.h"
 #include "workbench/adapters/comm_decode.h"
 #include "workbench/adapters/core_events.h"

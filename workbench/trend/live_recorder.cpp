@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/trend/live_recorder.h"
 
+#include "link/protocol.h"
 #include "runtime/safe_file.h"
 
 #include <QSignalBlocker>
@@ -17,7 +18,6 @@ namespace {
 constexpr int kFlushMs = 500;
 constexpr std::size_t kReservedBytes = 64 * 1024;
 constexpr std::size_t kMostPendingBytes = 1024 * 1024; // unpaced Run: write before the timer
-constexpr int kLiveWords = 9;
 constexpr int kRowBytes = 192;
 
 // Local time as "2024-05-01T12:34:56.789+02:00". The part down to the second and the offset
@@ -134,7 +134,7 @@ void LiveRecorder::append(Millis ms, const std::uint16_t *words, const LiveValue
         return;
     char row[kRowBytes];
     int n = isoTime.format(ms, row, sizeof row);
-    for (int i = 0; i < kLiveWords; ++i)
+    for (int i = 0; i < LIVE_WORDS; ++i)
         n += std::snprintf(row + n, sizeof row - std::size_t(n), ",%u", unsigned(words[i]));
     const auto &v = values.in(values.shown);
     n += std::snprintf(row + n, sizeof row - std::size_t(n), ",%s,%.0f,%.0f,%.0f,%.0f,%.0f\n",
