@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The sensor's side of the 36-byte frame: sync word 0x0055, order word, 16 data words, every
-// word high byte first.
+// word high byte first. Kept apart from the tool's protocol on purpose, to catch its faults.
 #pragma once
 
 #include <array>

@@ -75,6 +75,7 @@ std::uint16_t evaluatedValue(const Measurement &m, std::uint16_t evaluationMode)
     }
 }
 
+// In the tool's names: edge1, edge2, value3, tVal, tTol, pix1, edcnt, mvstart, mvend.
 Words liveWords(const Measurement &m, const Words &ram) {
     Words w{};
     w[0] = m.firstEdge;
