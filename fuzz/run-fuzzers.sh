@@ -22,7 +22,16 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DRMOX_FUZZ=ON >/dev/null
 cmake --build "$BUILD" --target "${TARGETS[@]/#/fuzz_}"
 
-export ASAN_OPTIONS="detect_stack_use_after_return=1:check_initialization_order=1"
+# Two frames per allocation and free: deeper, the frame-pointer walk runs into Qt's and the C
+# library's code, built without frame pointers, and reads heap addresses off the stack as return
+# addresses. Each such stack is new to AddressSanitizer's stack store, which never shrinks: at
+# the default depth it grew by about 1 KB per input, towards libFuzzer's RSS limit within hours.
+# Replay a crash with ASAN_OPTIONS=fast_unwind_on_malloc=0 for whole allocation stacks.
+# A 64 MB quarantine of freed memory still holds all an input frees (the tool's own panel file,
+# the largest, frees about 6 MB) ten times over. The default 256 MB, spread over the allocator's
+# size classes, kept the panel target's RSS creeping up long after it had filled.
+export ASAN_OPTIONS="detect_stack_use_after_return=1:check_initialization_order=1\
+:malloc_context_size=2:quarantine_size_mb=64"
 export LSAN_OPTIONS="suppressions=$ROOT/fuzz/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
