@@ -23,6 +23,7 @@ const OrderInfo kOrders[kHighestOrder + 1] = {
     {"video block", kVideoBlockBytes, kTimeoutTicks},
 };
 
+// In the order of the LIVE_ words.
 const char *const kLiveWordNames[LIVE_WORDS] = {
     "edge1", "edge2", "value3", "tVal", "tTol", "pix1", "edcnt", "mvstart", "mvend",
 };
