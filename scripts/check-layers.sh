@@ -4,7 +4,7 @@
 # runtime, state, params, link, display, ops, app, workbench. sim/ stands apart: it shares no
 # code with the tool. Inside workbench/: adapters, shared, the features, report, program; a
 # feature never includes another feature (the report gathers from them all, the program builds
-# them all).
+# them all). No workbench file includes the core's globals or control numbers.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -62,6 +62,13 @@ while IFS=: read -r file included; do
   fi
 done < <(grep -rHoE '^#include "workbench/[a-z_]+/[^"]+"' --include='*.h' --include='*.cpp' workbench |
          sed -E 's/:#include "(.*)"$/:\1/')
+
+# The workbench reads the tool through app/tool_api.h, never its globals or control numbers.
+while IFS=: read -r file included; do
+  echo "$file includes $included: the workbench reads the tool through app/tool_api.h" >&2
+  status=1
+done < <(grep -rHoE '^#include "state/(globals|panel_controls)\.h"' --include='*.h' --include='*.cpp' \
+           workbench | sed -E 's/:#include "(.*)"$/:\1/')
 
 [[ $status -eq 0 ]] && echo "layers: every include points down"
 exit $status

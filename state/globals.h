@@ -4,6 +4,8 @@
 // thread, and only while events are processed.
 #pragma once
 
+#include "state/sizes.h"
+
 // ---- Shell ------------------------------------------------------------------------------
 
 constexpr int kPathSize = 260;
@@ -18,8 +20,6 @@ extern int stop_flag;              // 0 while a Run or Data loop runs
 extern char szStatus[kStatusSize]; // a status text built before it is shown
 
 // ---- Parameters -------------------------------------------------------------------------
-
-constexpr int PNUM = 16; // words in the parameter packet
 
 extern unsigned short power;    // word 0: power setting, 0-1000
 extern unsigned short pwrMode;  // word 1: power mode, 0/1
@@ -47,7 +47,6 @@ extern float scaleF;
 // ---- Sensor link ------------------------------------------------------------------------
 
 constexpr int kBufferBytes = 1024;
-constexpr int kVideoSamples = 256;
 constexpr int eventMask = 0x8006; // receive count, event character, transmit empty
 
 // The sync word that frames carry; start-up and every sender set it to 0x55. It lives in a

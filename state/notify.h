@@ -5,17 +5,19 @@
 // start operations, send or show anything on the panels from inside these calls.
 #pragma once
 
+#include "state/sizes.h"
+
 enum class ParamPlace { Ram, Eeprom, File };
 
 // A live frame as the main panel has just shown it.
 struct ShownLiveFrame {
-    const unsigned short *words; // its nine words
+    const unsigned short *words; // its LIVE_WORDS words (link/protocol.h)
     bool pixels;                 // the unit switch showed pixels (else micrometres)
     bool distance;               // evaluation mode 2: a distance between two edges
     float scale;                 // the factor the scaled values were shown with
 };
 
-// A video signal as the video graph has just drawn it, each array of 256.
+// A video signal as the video graph has just drawn it, each array of kVideoSamples.
 struct ShownVideoSignal {
     const unsigned short *samples;
     const unsigned short *positions; // where along the line each sample lies, in pixels

@@ -2,7 +2,6 @@
 #include "workbench/adapters/core_events.h"
 
 #include "link/protocol.h"
-#include "state/globals.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // tables and tooltips, what the word does, its unit and the values the tool accepts for it.
 #pragma once
 
-#include "state/globals.h"
+#include "state/sizes.h"
 
 #include <array>
 

@@ -3,7 +3,6 @@
 // of them and the threshold line.
 #pragma once
 
-#include "state/globals.h"
 #include "state/notify.h"
 
 #include <QByteArray>
