@@ -149,8 +149,10 @@ class CompareTest : public QObject {
             QStringList{"--no-pacing", "--eeprom", dir.filePath("eeprom.dat")});
         QVERIFY2(sim->isRunning(), qPrintable(sim->errorString()));
         core = std::make_unique<CoreEvents>();
+        // As the program does: the menu bar comes with the panels, before the about text.
+        connect(core.get(), &CoreEvents::panelsReady, this,
+                [this] { menus = std::make_unique<MenuBar>(); });
         QVERIFY(StartToolPanels());
-        menus = std::make_unique<MenuBar>();
         compare = std::make_unique<CompareFeature>(*core, *menus);
     }
     void cleanupTestCase() {
