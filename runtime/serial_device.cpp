@@ -47,6 +47,26 @@ QString tableDevice(int port) {
     return {};
 }
 
+struct Found {
+    ComOrigin origin = ComOrigin::None;
+    QString path;
+};
+
+// The first origin that names a device for `port`, in the order of ComOrigin.
+Found lookUp(int port) {
+    if (port < 1)
+        return {};
+    if (const auto given = givenDevices().constFind(port); given != givenDevices().cend())
+        return {ComOrigin::Given, *given};
+    if (const QString named = environmentDevice(port); !named.isEmpty())
+        return {ComOrigin::Environment, rtAbsoluteDevicePath(named)};
+    if (const auto mapped = sessionDevices().constFind(port); mapped != sessionDevices().cend())
+        return {ComOrigin::Mapped, *mapped};
+    if (QString fixed = tableDevice(port); !fixed.isEmpty())
+        return {ComOrigin::Table, fixed};
+    return {};
+}
+
 } // namespace
 
 void rtGiveComDevice(int port, const QString &path) {
@@ -61,15 +81,7 @@ void rtSetComDevice(int port, const QString &path) {
 }
 
 ComOrigin rtComDeviceOrigin(int port) {
-    if (port < 1)
-        return ComOrigin::None;
-    if (givenDevices().contains(port))
-        return ComOrigin::Given;
-    if (!environmentDevice(port).isEmpty())
-        return ComOrigin::Environment;
-    if (sessionDevices().contains(port))
-        return ComOrigin::Mapped;
-    return tableDevice(port).isEmpty() ? ComOrigin::None : ComOrigin::Table;
+    return lookUp(port).origin;
 }
 
 int rtHighestNamedPort() {
@@ -86,17 +98,5 @@ QString rtAbsoluteDevicePath(const QString &name) {
 }
 
 QString rtComDevice(int port) {
-    switch (rtComDeviceOrigin(port)) {
-    case ComOrigin::Given:
-        return givenDevices().value(port);
-    case ComOrigin::Environment:
-        return rtAbsoluteDevicePath(environmentDevice(port));
-    case ComOrigin::Mapped:
-        return sessionDevices().value(port);
-    case ComOrigin::Table:
-        return tableDevice(port);
-    case ComOrigin::None:
-        break;
-    }
-    return {};
+    return lookUp(port).path;
 }

@@ -12,6 +12,7 @@
 #include "state/panel_controls.h"
 #include "support/frames.h"
 #include "support/sim_process.h"
+#include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 #include "support/tool_process.h"
@@ -449,11 +450,8 @@ class CommLogTest : public QObject {
         env.insert("XDG_CONFIG_HOME", dir.path());
         StartTool(tool, {"--port", "1=" + sim.devicePath(), "--log", logPath}, env);
         QVERIFY(tool.waitForStarted(5000));
-        auto fileHolds = [&](const char *text) {
-            QFile file(logPath);
-            return file.open(QIODevice::ReadOnly) && file.readAll().contains(text);
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(fileHolds("Parameter-frame received! - Line Ok!"), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            ContentOf(logPath).contains("Parameter-frame received! - Line Ok!"), 60000);
         // Start-up has settled when two periodic writes added nothing: the write that fails
         // is then the last one, made as the program ends.
         for (qint64 seen = -1; seen != QFileInfo(logPath).size();) {
