@@ -10,8 +10,6 @@ namespace sim {
 
 namespace {
 
-constexpr double kReadNoise = 4.0; // standard deviation of a sample, in levels
-
 std::uint16_t roundedLevel(double level) {
     return static_cast<std::uint16_t>(std::lround(std::clamp(level, 0.0, 1023.0)));
 }
@@ -91,13 +89,16 @@ Words liveWords(const Measurement &m, const Words &ram) {
 }
 
 VideoLine captureVideo(const Scene &scene, const Words &ram, Random &noise) {
+    if (const auto pattern = VideoPattern(scene.conditions().videoPattern)) {
+        return *pattern;
+    }
     const bool window = ram[kCcdMode] == 1 || ram[kCcdMode] == 2;
     const int start = windowStart(scene, ram);
     VideoLine line{};
     for (int i = 0; i < kVideoSamples; ++i) {
         const int pixel = window ? start + i : 4 * i;
-        const double level =
-            scene.level(pixel) * scene.sensitivity(pixel) + kReadNoise * noise.gaussian();
+        const double level = scene.level(pixel) * scene.sensitivity(pixel) +
+                             scene.conditions().readNoise * noise.gaussian();
         line[static_cast<std::size_t>(i)] = roundedLevel(level);
     }
     return line;

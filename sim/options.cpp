@@ -12,6 +12,8 @@ constexpr int kMaxReplyDelayMs = 10000;
 constexpr int kMaxTrailingBytes = 1024;
 constexpr int kMaxChunkBytes = 64;
 constexpr int kMaxUsbTickMs = 255; // the longest latency timer of such adapters
+constexpr int kMaxLightDrift = 90; // percent: the light never goes out
+constexpr int kMaxNoise = 200;     // levels
 
 template <typename T> bool parseNumber(std::string_view text, T min, T max, T &value) {
     const char *end = text.data() + text.size();
@@ -83,6 +85,22 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             bool on = false;
             flag(on);
             o.pacing = !on;
+        } else if (name == "--dirt" || name == "--light-drift" || name == "--noise") {
+            int n = 0;
+            number(name == "--dirt"          ? 100
+                   : name == "--light-drift" ? kMaxLightDrift
+                                             : kMaxNoise,
+                   n);
+            (name == "--dirt"          ? o.scene.dirtPercentPerMinute
+             : name == "--light-drift" ? o.scene.lightDriftPercent
+                                       : o.scene.readNoise) = n;
+        } else if (name == "--video-pattern") {
+            if (const auto v = value(); v && !VideoPattern(*v)) {
+                parsed.error = "option --video-pattern: \"" + std::string(*v) +
+                               "\" is not one of " + std::string(VideoPatternNames());
+            } else if (v) {
+                o.scene.videoPattern = *v;
+            }
         } else if (name == "--verbose") {
             flag(o.verbose);
         } else if (name == "--silent") {
@@ -131,6 +149,16 @@ std::string usageText(std::string_view program) {
            "                      62 bytes per tick of MS ms (1, or its latency timer), 1-255\n"
            "  --no-pacing         no 19200-baud line timing: answer at once, in one piece\n"
            "  --verbose           log every request on standard error\n"
+           "\n"
+           "Scene:\n"
+           "  --dirt N            dirt on the window takes N % of the light more every minute,\n"
+           "                      0-100, until a tenth is left (default 0)\n"
+           "  --light-drift N     the light swings by N % over five minutes, 0-90 (default 0)\n"
+           "  --noise N           read noise of a video sample in levels (standard\n"
+           "                      deviation), 0-200 (default 4)\n"
+           "  --video-pattern P   send a fixed synthetic video line instead of the scene's:\n"
+           "                      clean-step, noisy-step, saturated or dark (live frames still\n"
+           "                      follow the scene)\n"
            "\n"
            "Faults:\n"
            "  --silent            never answer\n"

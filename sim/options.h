@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/delivery.h"
+#include "sim/scene_conditions.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,7 @@ struct Options {
     std::optional<int> replyDelayMs; // unset: 2 ms with pacing, none without
     Delivery delivery;               // how replies reach the host on the paced line
     bool verbose = false;            // log every request on standard error
+    SceneConditions scene;           // dirt, drifting light, noise, a synthetic video line
 
     // Faults
     bool silent = false;

@@ -62,7 +62,8 @@ double Scene::level(double pixel) const {
     const double background = kBackground * (1.0 - kVignetting * offCentre * offCentre);
     const double inside = logistic((pixel - leftEdge()) / kEdgeSoftness) *
                           logistic((rightEdge() - pixel) / kEdgeSoftness);
-    return std::clamp(background - (background - kObject) * inside, 0.0, 1023.0);
+    const double light = LightFactor(conditions_, time_);
+    return std::clamp(light * (background - (background - kObject) * inside), 0.0, 1023.0);
 }
 
 double Scene::sensitivity(int pixel) const {

@@ -4,6 +4,8 @@
 // by the line time of each exchange, so a run is reproducible from its seed and its requests.
 #pragma once
 
+#include "sim/scene_conditions.h"
+
 #include <array>
 #include <cstdint>
 
@@ -16,6 +18,8 @@ class Scene {
     explicit Scene(std::uint64_t seed);
 
     void advance(double seconds) { time_ += seconds; }
+    void setConditions(const SceneConditions &conditions) { conditions_ = conditions; }
+    const SceneConditions &conditions() const { return conditions_; }
     double time() const { return time_; }
 
     double leftEdge() const;
@@ -32,6 +36,7 @@ class Scene {
     double width() const;
 
     double time_ = 0.0;
+    SceneConditions conditions_;
     double centrePhase_;
     double widthPhase_;
     std::array<float, kLinePixels> sensitivity_;

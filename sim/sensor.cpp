@@ -28,6 +28,7 @@ Sensor::Sensor(const Options &options)
     : options_(options), line_(options.pacing, options.delivery), parameters_(options.eepromFile),
       scene_(options.seed), protocol_(options_, parameters_, scene_),
       faults_(options.seed ^ 0xFA017ull), started_(Clock::now()) {
+    scene_.setConditions(options.scene);
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
         throw std::runtime_error(std::string("cannot create a pipe: ") + std::strerror(errno));

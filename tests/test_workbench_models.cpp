@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The workbench's models on their own, without panels, the tool or the simulated sensor: the
 // communication log's ring at its bounds, the log's rows and marks from what the serial ports
-// report, the log window's filters, and the reopening of a port whose adapter was pulled out.
+// report, the log window's filters, the reopening of a port whose adapter was pulled out, and
+// the video signal's figures on the simulator's synthetic lines.
 #include "link/protocol.h"
 #include "runtime/serial_tap.h"
+#include "sim/scene_conditions.h"
 #include "state/globals.h"
 #include "support/frames.h"
 #include "workbench/commlog/comm_log.h"
@@ -11,6 +13,8 @@
 #include "workbench/commlog/comm_row_text.h"
 #include "workbench/commlog/comm_table_model.h"
 #include "workbench/ports/port_reconnect.h"
+#include "workbench/videosignal/signal_figures.h"
+#include "workbench/videosignal/video_csv.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -110,6 +114,17 @@ SerialTapEvent portEvent(SerialTapEvent::Kind kind, int port, const QString &dev
     e.port = port;
     e.device = device;
     return e;
+}
+
+// The simulator's synthetic line as the video graph places it on the whole line: sample i at
+// pixel 4i, the object over samples 96 to 159 (pixels 384 to 636).
+VideoSnapshot patternSignal(const QByteArray &pattern, int threshold) {
+    VideoSnapshot s;
+    s.samples = *sim::VideoPattern(pattern.toStdString());
+    for (int i = 0; i < kVideoSamples; ++i)
+        s.positions[std::size_t(i)] = std::uint16_t(4 * i);
+    s.thresholds.fill(std::uint16_t(threshold));
+    return s;
 }
 
 } // namespace
@@ -319,6 +334,112 @@ class WorkbenchModelsTest : public QObject {
     // The port in use fails: it is reopened once its adapter (known by its serial number) was
     // seen gone and is back, when nothing runs; where an override names another device it is
     // only told; an open that fails waits for the next plug; a closed port is not followed.
+    // Expected values by hand. The patterns' parts change between samples 95 and 96 and between
+    // 159 and 160 (pixels 382 and 638); samples within 12 pixels of those are on the ramp, so
+    // the flat dark part is samples 99 to 156 and the flat bright part the rest beyond 92 and
+    // 163. A crossing between samples a and b lies at 4a + 4 (t - a) / (b - a) and moves
+    // 4 w / |b - a| pixels per noise width w (at least 1).
+    void videoSignalFigures_data() {
+        QTest::addColumn<QByteArray>("pattern");
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<QString>("levels"); // floor plateau noise saturated clipped suggested
+        QTest::addColumn<QString>("crossings");
+        QTest::addColumn<QString>("verdicts");
+        // 800 outside, 100 inside: falling at 380 + 4 * 350/700 = 382, rising at 636 + 2;
+        // each moves 4/700 px. Margins 350 = half the contrast.
+        QTest::newRow("clean step")
+            << QByteArray("clean-step") << 450 << "100.0 800.0 0.000 0 0 450"
+            << "382.000 falling 0.006; 638.000 rising 0.006"
+            << "good good good good good good good good";
+        // The same line with the threshold 30 above the floor: 30 < 10 % of 700 is poor;
+        // falling at 380 + 4 * 670/700 = 383.829, rising at 636 + 4 * 30/700 = 636.171.
+        QTest::newRow("threshold near the floor")
+            << QByteArray("clean-step") << 130 << "100.0 800.0 0.000 0 0 450"
+            << "383.829 falling 0.006; 636.171 rising 0.006"
+            << "good good good good good good poor good";
+        // 800 and 200 with +60, 0, -60, 0: every neighbour differs by 60, so the noise is
+        // sqrt(60^2 / 2) = 42.426, 7.07 % of the contrast 600 (poor). Medians: the flat dark
+        // samples hold 29 zeros of 58, the bright ones 93 of 186. Margins 300 = 50 % of the
+        // contrast but 7.07 noise widths: marginal. Sample 95 is 800, 96 is 260: falling at
+        // 380 + 4 * 300/540 = 382.222, moving 4 * 42.426/540 = 0.314; sample 159 is 200, 160 is
+        // 860: rising at 636 + 4 * 300/660 = 637.818, moving 4 * 42.426/660 = 0.257.
+        QTest::newRow("noisy step")
+            << QByteArray("noisy-step") << 500 << "200.0 800.0 42.426 0 0 500"
+            << "382.222 falling 0.314; 637.818 rising 0.257"
+            << "good good good poor good good marginal marginal";
+        // 1023 outside, 100 inside: 192 samples at the top (poor), the plateau above 1000
+        // (marginal); suggested (100 + 1023) / 2 = 561.5, rounded 562. Falling at
+        // 380 + 4 * 573/923 = 382.483, rising at 636 + 4 * 350/923 = 637.517, moving 4/923.
+        QTest::newRow("saturated plateau")
+            << QByteArray("saturated") << 450 << "100.0 1023.0 0.000 192 0 562"
+            << "382.483 falling 0.004; 637.517 rising 0.004"
+            << "good marginal good good poor good good good";
+        // 16, 8, 0, 8 repeated: one part (the best split explains 2/3 of the variance), its
+        // median 8 is dark; 64 samples at 0; noise 8 / sqrt(2) = 5.657; nothing to judge.
+        QTest::newRow("dark only") << QByteArray("dark") << 450 << "8.0 - 5.657 0 64 -"
+                                   << ""
+                                   << "— — — — — — — —";
+    }
+    void videoSignalFigures() {
+        QFETCH(QByteArray, pattern);
+        QFETCH(int, threshold);
+        const SignalFigures f = AnalyseSignal(patternSignal(pattern, threshold));
+        auto optional = [](const auto &v, int precision) {
+            return v ? QString::number(double(*v), 'f', precision) : QStringLiteral("-");
+        };
+        QTEST(QStringList({optional(f.floor, 1), optional(f.plateau, 1),
+                           QString::number(f.noise, 'f', 3), QString::number(f.saturated),
+                           QString::number(f.clipped), optional(f.suggestedThreshold, 0)})
+                  .join(' '),
+              "levels");
+        QStringList crossings;
+        for (const Crossing &c : f.crossings)
+            crossings << QStringLiteral("%1 %2 %3")
+                             .arg(c.positionPx, 0, 'f', 3)
+                             .arg(c.rising ? "rising" : "falling")
+                             .arg(c.movePerNoisePx, 0, 'f', 3);
+        QTEST(crossings.join(QStringLiteral("; ")), "crossings");
+        QStringList verdicts;
+        for (int i = 0; i < kFigureCount; ++i)
+            verdicts << NameOf(VerdictOf(f, Figure(i)));
+        QTEST(verdicts.join(' '), "verdicts");
+        QCOMPARE(f.marginToFloor, std::optional<double>(threshold - *f.floor));
+    }
+
+    // A saved signal reads back as it was; a file that is not one is refused with the reason.
+    void videoCsvReadsBack() {
+        QTemporaryDir dir;
+        const VideoSnapshot saved = patternSignal("noisy-step", 500);
+        const QString path = dir.filePath("signal.csv");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(CsvOf(saved));
+        file.close();
+        QString error;
+        const std::optional<VideoSnapshot> read = ReadVideoCsv(path, &error);
+        QVERIFY2(read, qPrintable(error));
+        QCOMPARE(read->samples, saved.samples);
+        QCOMPARE(read->positions, saved.positions);
+        QCOMPARE(read->thresholds, saved.thresholds);
+
+        const QList<QPair<QByteArray, QString>> broken = {
+            {"sample,value\n", "the first line"},
+            {CsvOf(saved).replace("\n255,", "\nx,"), "line 257"},
+            {CsvOf(saved).replace(",1008,860,500", ",1008,1024,500"), "line 254"},
+            {CsvOf(saved).replace(",1008,860,500", ",1008,860,501"), "the threshold differs"},
+            {CsvOf(saved).left(CsvOf(saved).lastIndexOf("255,")), "255 rows"},
+        };
+        for (const auto &[bytes, why] : broken) {
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+            file.close();
+            QVERIFY(!ReadVideoCsv(path, &error));
+            QVERIFY2(error.contains(why), qPrintable(error));
+        }
+        QVERIFY(!ReadVideoCsv(dir.path(), &error));
+        QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+    }
+
     void reconnectFollowsTheAdapter() {
         QTemporaryDir dir;
         const QString named = dir.filePath("ttyNamed"); // nothing there: opening it fails at once

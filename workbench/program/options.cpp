@@ -2,6 +2,8 @@
 #include "workbench/program/options.h"
 
 #include "workbench/shared/version.h"
+#include "workbench/videosignal/figures_text.h"
+#include "workbench/videosignal/video_csv.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -62,6 +64,20 @@ ParseResult failure(const QString &text) {
     return r;
 }
 
+ParseResult analysed(const QString &path) {
+    ParseResult r;
+    r.proceed = false;
+    QString error;
+    if (const std::optional<VideoSnapshot> signal = ReadVideoCsv(path, &error)) {
+        r.text = FiguresText(AnalyseSignal(*signal));
+        return r;
+    }
+    r.exitCode = 1;
+    r.text = QStringLiteral("rmox-sensor-tool: %1\n").arg(error);
+    r.toStandardError = true;
+    return r;
+}
+
 } // namespace
 
 ParseResult ParseCommandLine(const QStringList &arguments) {
@@ -95,7 +111,14 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("Write the service report to FILE (PDF) when the tool ends, for "
                        "unattended runs with --log and --record."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, port, record, log, report});
+    const QCommandLineOption analyseVideo(
+        "analyse-video",
+        QStringLiteral("Print the figures, threshold crossings and suggested threshold of the "
+                       "video signal saved in FILE (CSV, as File > Save video signal writes it) "
+                       "and exit: 0, or 1 when the file cannot be read. Opens no window and no "
+                       "port."),
+        QStringLiteral("FILE"));
+    parser.addOptions({help, version, port, record, log, report, analyseVideo});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -107,6 +130,8 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
                                     : VersionLine() + '\n';
         return r;
     }
+    if (parser.isSet(analyseVideo))
+        return analysed(parser.value(analyseVideo));
     if (!parser.positionalArguments().isEmpty())
         return failure(
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
