@@ -77,6 +77,12 @@ void ToolPickPort(int port) {
     QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_COMMIT);
 }
 
+void ToolTypeVideoThreshold(int level) {
+    SetCtrlVal(panelHandle, MAIN_VIDEOTHRESHOLD, level);
+    QueueCtrlEvent(panelHandle, MAIN_VIDEOTHRESHOLD, EVENT_VAL_CHANGED);
+    QueueCtrlEvent(panelHandle, MAIN_VIDEOTHRESHOLD, EVENT_COMMIT);
+}
+
 ToolReopen ToolReopenPort(int port) {
     if (!ReopenRS232(port))
         return ToolReopen::GaveWay;

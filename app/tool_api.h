@@ -47,6 +47,10 @@ bool ToolMeasuring();
 // did before, and runs when no operation does.
 void ToolPickPort(int port);
 
+// Puts `level` into the Video threshold field as if the user typed it, queued behind what the
+// user did before. Like every edit it reaches the sensor only with Send.
+void ToolTypeVideoThreshold(int level);
+
 // How a reopen of a port whose device came back ended.
 enum class ToolReopen { LineChecked, OpenFailed, GaveWay };
 // Opens `port` again and checks its line; the check gives way to the user's input (see

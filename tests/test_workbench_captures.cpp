@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving what the graphs show: the last video signal of Data as CSV beside a PNG of the video
 // graph, in each CCD mode with the positions the graph gives the samples, and the main graph;
-// saves of the graph, the report and the log on a full disk; and what the workbench remembers
-// from one run to the next.
+// saves of the graph, the report and the log on a full disk; what the workbench remembers
+// from one run to the next; and the video signal analysed as Data reads it and as saved.
+#include "display/video_curve.h"
 #include "ops/run_stop.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
@@ -16,6 +17,7 @@
 #include "support/text_files.h"
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
+#include "support/tool_process.h"
 #include "workbench/captures/captures_feature.h"
 #include "workbench/commlog/comm_log_feature.h"
 #include "workbench/commlog/comm_log_file.h"
@@ -25,6 +27,10 @@
 #include "workbench/report/report_feature.h"
 #include "workbench/shared/window_memory.h"
 #include "workbench/trend/trend_window.h"
+#include "workbench/videosignal/figures_text.h"
+#include "workbench/videosignal/signal_window.h"
+#include "workbench/videosignal/videosignal_feature.h"
+#include "workbench/videosignal/waterfall_view.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,6 +40,7 @@
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -49,9 +56,12 @@
 
 namespace {
 
-// Sends the set shown on the panels, with `mode` and a window from pixel 300, to the sensor's RAM.
-void sendCcdMode(int mode) {
+// Sends the set shown on the panels, with `mode` and a window from pixel 300 (and `threshold`
+// when given), to the sensor's RAM.
+void sendCcdMode(int mode, int threshold = -1) {
     ccdMode = static_cast<unsigned short>(mode);
+    if (threshold >= 0)
+        vThd = static_cast<unsigned short>(threshold);
     pStart = 300;
     WriteParameterControls();
     target = RAM;
@@ -137,6 +147,77 @@ class CapturesTest : public QObject {
         QCOMPARE(picture.size(),
                  rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->size() *
                      rtControlWidget(panelHandle, MAIN_VIDEOGRAPH)->devicePixelRatio());
+    }
+
+    // The simulator's clean step (800 outside the object, 100 on samples 96 to 159) read by
+    // Data on the whole line with threshold 200: the window's figures are the hand-computed
+    // ones; the saved CSV gives the same figures in the window and from --analyse-video; Use
+    // suggested threshold puts 450 into the field without sending it.
+    void videoSignalAnalysedAsDataReadsIt() {
+        SimProcess sim({"--no-pacing", "--video-pattern", "clean-step"});
+        QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
+        toolprobe::attach(sim.devicePath());
+        sendCcdMode(0, 200);
+        // The graph's line follows the field's commit, as when the user types the level.
+        CC_NEDITVideoThreshold(panelHandle, MAIN_VIDEOTHRESHOLD, EVENT_COMMIT, nullptr, 0, 0);
+        VideoSignalFeature *feature = workbench->videoSignal();
+        SignalWindow *window = feature->window();
+        window->show();
+        const std::size_t before = feature->history().lines().size();
+        QTimer::singleShot(800, ClickStop);
+        CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+        CloseCom(com);
+        QVERIFY(feature->history().lines().size() >= before + 2);
+        window->refresh();
+        const SignalFigures &f = window->shownFigures();
+        // Falling between pixels 380 (800) and 384 (100): 380 + 4 * 600/700 = 383.429; rising
+        // between 636 (100) and 640 (800): 636 + 4 * 100/700 = 636.571. The margin to the
+        // floor, 100, is under a quarter of the contrast 700: marginal.
+        QCOMPARE(f.threshold, 200);
+        QCOMPARE(QStringList({ValueText(f, Figure::Floor), ValueText(f, Figure::Plateau),
+                              ValueText(f, Figure::MarginToFloor)}),
+                 QStringList({"100.0", "800.0", "100.0 levels (100.0 noise widths)"}));
+        QCOMPARE(VerdictOf(f, Figure::MarginToFloor), Verdict::Marginal);
+        QCOMPARE(f.crossings.size(), 2);
+        QCOMPARE(QString::number(f.crossings[0].positionPx, 'f', 3), QString("383.429"));
+        QCOMPARE(QString::number(f.crossings[1].positionPx, 'f', 3), QString("636.571"));
+        QCOMPARE(f.suggestedThreshold, std::optional<int>(450));
+
+        const QString csv = dir.filePath("analysed.csv");
+        QString error;
+        QVERIFY2(exporter->saveVideoSignal(csv, &error), qPrintable(error));
+        QVERIFY2(feature->open(csv, &error), qPrintable(error));
+        QCOMPARE(FiguresText(window->shownFigures()), FiguresText(f));
+        QProcess tool;
+        StartTool(tool, {"--analyse-video", csv});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), FiguresText(f));
+        StartTool(tool, {"--analyse-video", dir.filePath("missing.csv")});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().contains("missing.csv: no such file"));
+        QVERIFY(!feature->open(dir.path(), &error));
+
+        QTest::mouseClick(window->useSuggested(), Qt::LeftButton);
+        PumpEvents(50);
+        unsigned short field = 0;
+        GetCtrlVal(panelHandle, MAIN_VIDEOTHRESHOLD, &field);
+        QCOMPARE(field, 450);
+        QCOMPARE(thdArray[0], 450); // the graph's line follows the field, as when typed
+        QCOMPARE(vThd, 200);        // the set changes only with Send
+
+        const QString png = dir.filePath("waterfall.png");
+        QVERIFY2(window->savePicture(png, &error), qPrintable(error));
+        const QImage picture(png);
+        QCOMPARE(picture.size(),
+                 window->waterfall()->size() * window->waterfall()->devicePixelRatio());
+        QVERIFY(picture.pixelColor(picture.width() / 4, picture.height() / 10) !=
+                picture.pixelColor(3, 3)); // the newest signals are drawn at the top
+        QVERIFY2(window->saveFigures(dir.filePath("figures.csv"), &error), qPrintable(error));
+        QCOMPARE(CsvRows(dir.filePath("figures.csv")).size(),
+                 qsizetype(1 + feature->history().lines().size()));
+        window->close();
     }
 
     void mainGraphAsPng() {

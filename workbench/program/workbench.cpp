@@ -13,6 +13,7 @@
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/window_memory.h"
 #include "workbench/trend/trend_feature.h"
+#include "workbench/videosignal/videosignal_feature.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -41,6 +42,7 @@ void Workbench::build() {
     graphs_ = std::make_unique<CapturesFeature>(core_, *menus_);
     trend_ = std::make_unique<TrendFeature>(core_, *menus_, options_.recordPath);
     ports_ = std::make_unique<PortsFeature>(core_, serial_, *menus_);
+    videoSignal_ = std::make_unique<VideoSignalFeature>(core_, *menus_);
     report_ = std::make_unique<ReportFeature>(
         core_, *menus_, ReportSources{*compare_, *graphs_, *trend_, *log_}, options_.reportPath);
     quit_ = std::make_unique<QuitSignals>();

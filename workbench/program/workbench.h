@@ -18,6 +18,7 @@ class PortsFeature;
 class QuitSignals;
 class ReportFeature;
 class CompareFeature;
+class VideoSignalFeature;
 class WindowMemory;
 
 class Workbench : public QObject {
@@ -31,6 +32,7 @@ class Workbench : public QObject {
     CapturesFeature *graphs() const { return graphs_.get(); }
     TrendFeature *trend() const { return trend_.get(); }
     ReportFeature *report() const { return report_.get(); }
+    VideoSignalFeature *videoSignal() const { return videoSignal_.get(); }
 
   private:
     void build();
@@ -46,6 +48,7 @@ class Workbench : public QObject {
     std::unique_ptr<CapturesFeature> graphs_;
     std::unique_ptr<TrendFeature> trend_;
     std::unique_ptr<PortsFeature> ports_;
+    std::unique_ptr<VideoSignalFeature> videoSignal_;
     std::unique_ptr<ReportFeature> report_;
     std::unique_ptr<QuitSignals> quit_;
     std::unique_ptr<WindowMemory> memory_;

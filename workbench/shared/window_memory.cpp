@@ -14,9 +14,10 @@
 namespace {
 
 // The windows by their object names, which are also those of the menu items that open them.
-const QStringList kWindows = {QStringLiteral("Communication log"), QStringLiteral("Live trend"),
-                              QStringLiteral("Compare parameter sets"),
-                              QStringLiteral("Port diagnostics"), QStringLiteral("Service report")};
+const QStringList kWindows = {
+    QStringLiteral("Communication log"),      QStringLiteral("Live trend"),
+    QStringLiteral("Compare parameter sets"), QStringLiteral("Port diagnostics"),
+    QStringLiteral("Service report"),         QStringLiteral("Video signal analysis")};
 const QString kMainGroup = QStringLiteral("Main window");
 const QString kGeometry = QStringLiteral("geometry");
 const QString kOpen = QStringLiteral("open");

@@ -256,6 +256,35 @@ QString NameOf(Verdict verdict) {
     return {};
 }
 
+QString MeaningOf(Figure figure) {
+    switch (figure) {
+    case Figure::Floor:
+        return QStringLiteral("The level of the dark part: the median of its samples away from "
+                              "the edges.");
+    case Figure::Plateau:
+        return QStringLiteral("The level of the bright part: the median of its samples away "
+                              "from the edges. Dirt on the window or ageing light lowers it.");
+    case Figure::Contrast:
+        return QStringLiteral("Plateau minus floor.");
+    case Figure::Noise:
+        return QStringLiteral("The spread of the samples within the flat parts, from the "
+                              "differences of neighbouring samples (a standard deviation).");
+    case Figure::Saturated:
+        return QStringLiteral("Samples at %1, the top of the range: the signal is cut off "
+                              "there.")
+            .arg(kTopLevel);
+    case Figure::Clipped:
+        return QStringLiteral("Samples at 0, the bottom of the range.");
+    case Figure::MarginToFloor:
+        return QStringLiteral("Threshold minus floor, in levels and in noise widths (the noise, "
+                              "at least 1 level).");
+    case Figure::MarginToPlateau:
+        return QStringLiteral("Plateau minus threshold, in levels and in noise widths (the "
+                              "noise, at least 1 level).");
+    }
+    return {};
+}
+
 QString LimitsOf(Figure figure) {
     const QString margin =
         QStringLiteral(

@@ -62,6 +62,8 @@ constexpr int kFigureCount = 8;
 Verdict VerdictOf(const SignalFigures &figures, Figure figure);
 QString NameOf(Figure figure);
 QString NameOf(Verdict verdict);
+// What `figure` is, in a sentence.
+QString MeaningOf(Figure figure);
 // The limits of good, marginal and poor for `figure`, in words (the tooltip and the README).
 QString LimitsOf(Figure figure);
 // The figure's value with its unit, "—" when the signal has none.
