@@ -23,7 +23,7 @@ VideoSignalFeature::VideoSignalFeature(CoreEvents &core, MenuBar &menus) {
                 window()->raise();
                 window()->activateWindow();
             });
-    connect(AddMenuItem(menus.file(), QStringLiteral("&Open video signal…"),
+    connect(AddMenuItem(menus.file(), QStringLiteral("Open video s&ignal…"),
                         QStringLiteral("Open video signal")),
             &QAction::triggered, this, [this] {
                 QWidget *main = rtPanelWidget(ToolMainPanel());
