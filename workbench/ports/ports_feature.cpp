@@ -2,12 +2,8 @@
 #include "workbench/ports/ports_feature.h"
 
 #include "app/tool_api.h"
-#include "link/protocol.h"
 #include "runtime/runtime_qt.h"
-#include "workbench/adapters/comm_decode.h"
-#include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
-#include "workbench/ports/line_diagnosis.h"
 #include "workbench/ports/port_diagnostics_view.h"
 #include "workbench/ports/port_ring.h"
 #include "workbench/shared/menu_bar.h"
@@ -35,9 +31,10 @@ QAction *addItem(QMenu *menu, const QString &text, const QString &name) {
 PortsFeature::PortsFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menus)
     : ring_(new PortRing(qobject_cast<QComboBox *>(
           rtControlWidget(ToolMainPanel(), ToolControl(ToolPlace::PortRing))))),
-      view_(new PortDiagnosticsView(rtPanelWidget(ToolMainPanel()), [this] { return report(); })) {
+      view_(new PortDiagnosticsView(rtPanelWidget(ToolMainPanel()), [this] { return report(); })),
+      checks_(core, serial) {
     connect(&serial, &SerialEvents::happened, this, &PortsFeature::noteSerial);
-    connect(&core, &CoreEvents::status, this, &PortsFeature::noteStatus);
+    connect(&checks_, &LineCheckWatch::judged, this, &PortsFeature::noteCheck);
     connect(&watch_, &DeviceWatch::changed, this, &PortsFeature::noteScan);
     connect(ring_, &PortRing::numbered, this, [this] {
         watch_.setWatched(ring_->table().watchedPaths());
@@ -46,7 +43,7 @@ PortsFeature::PortsFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menu
     connect(&reconnect_, &PortReconnect::lost, &watch_, &DeviceWatch::lookNow);
     // The reconnect's check has ended by then; one that gave way to the user left no verdict.
     connect(&reconnect_, &PortReconnect::told, this, [this](const QString &what) {
-        check_ = {};
+        checks_.forget();
         tell(finding_ + QStringList{what});
     });
     watch_.setWatched(ring_->table().watchedPaths());
@@ -68,20 +65,12 @@ PortsFeature::~PortsFeature() {
 
 void PortsFeature::noteSerial(const SerialTapEvent &e) {
     switch (e.kind) {
-    case SerialTapEvent::Written:
-        check_ = OrderWordOf(e.bytes) == ORDER_ECHO ? LineCheck{e.port, e.bytes, {}} : LineCheck{};
-        break;
-    case SerialTapEvent::Received:
-        if (e.port == check_.port)
-            check_.received += e.bytes;
-        break;
     case SerialTapEvent::Opened:
         finding_.clear();
         tell({});
         [[fallthrough]];
     case SerialTapEvent::Failed:
     case SerialTapEvent::Closed:
-        check_ = {};
         reconnect_.noteSerial(e, ring_->scan());
         ring_->show(ring_->scan(), reconnect_.lostPort());
         break;
@@ -95,17 +84,11 @@ void PortsFeature::noteSerial(const SerialTapEvent &e) {
     }
 }
 
-// The first text the status line shows after the echo went out is the check's verdict: what
-// came back until then is what the check saw.
-void PortsFeature::noteStatus() {
-    if (!check_.port)
-        return;
-    const int port = check_.port;
-    const LineDiagnosis d = DiagnoseLineCheck(check_.sent, check_.received);
-    check_ = {};
+void PortsFeature::noteCheck(const LineCheckWatch::Verdict &v) {
+    const LineDiagnosis &d = v.diagnosis;
     if (d.kind == LineDiagnosis::Answered)
         return;
-    finding_ = {QStringLiteral("port %1: %2").arg(port).arg(d.finding),
+    finding_ = {QStringLiteral("port %1: %2").arg(v.port).arg(d.finding),
                 QStringLiteral("remedy: %1").arg(d.remedy)};
     tell(finding_);
 }

@@ -7,8 +7,9 @@
 #pragma once
 
 #include "workbench/ports/device_watch.h"
-#include "workbench/ports/port_diagnosis.h"
+#include "workbench/shared/port_diagnosis.h"
 #include "workbench/ports/port_reconnect.h"
+#include "workbench/shared/line_check_watch.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -34,16 +35,9 @@ class PortsFeature : public QObject {
     QStringList notes() const { return notes_; }
 
   private:
-    // The echo check under way: the frame sent and the bytes that came back since.
-    struct LineCheck {
-        int port = 0; // 0: none under way
-        QByteArray sent;
-        QByteArray received;
-    };
-
     void noteSerial(const SerialTapEvent &e);
     void noteScan(const DeviceScan &scan);
-    void noteStatus();
+    void noteCheck(const LineCheckWatch::Verdict &v);
     void explain(const SerialTapEvent &failedOpen);
     void tell(const QStringList &lines);
     QString report() const;
@@ -52,7 +46,7 @@ class PortsFeature : public QObject {
     DeviceWatch watch_;
     PortReconnect reconnect_;
     QPointer<PortDiagnosticsView> view_; // owned by the main panel, which may go first
-    LineCheck check_;
+    LineCheckWatch checks_;
     QStringList finding_; // of the last open or line check
     QStringList notes_;
     QStringList printed_; // the lines that last went to standard error

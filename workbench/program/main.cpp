@@ -3,10 +3,12 @@
 // tool itself with the workbench listening.
 #include "app/VidaREZezad11.h"
 #include "runtime/runtime_qt.h"
+#include "workbench/program/find_command.h"
 #include "workbench/program/options.h"
 #include "workbench/program/workbench.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
 
@@ -30,6 +32,11 @@ int main(int argc, char **argv) {
     if (!parsed.proceed) {
         print(parsed);
         return parsed.exitCode;
+    }
+    if (parsed.options.find) {
+        // Lock files name the program that took them: an application object gives the name.
+        const QCoreApplication app(argc, argv);
+        return RunFindCommand(parsed.options);
     }
     // The application object comes before the workbench and goes after it: the workbench's
     // last work (the log file's final rows, after the port's close) still needs it. The core's

@@ -118,7 +118,12 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
                        "and exit: 0, or 1 when the file cannot be read. Opens no window and no "
                        "port."),
         QStringLiteral("FILE"));
-    parser.addOptions({help, version, port, record, log, report, analyseVideo});
+    const QCommandLineOption find(
+        "find",
+        QStringLiteral("Look for a sensor on every port of the Port ring (with --port given "
+                       "first), print what each one did and exit: 0 when a sensor answered, 1 "
+                       "when none did, 2 on bad use. Opens no panel."));
+    parser.addOptions({help, version, port, record, log, report, analyseVideo, find});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -135,6 +140,9 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     if (!parser.positionalArguments().isEmpty())
         return failure(
             QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments()[0]));
+    r.options.find = parser.isSet(find);
+    if (r.options.find && (parser.isSet(record) || parser.isSet(log) || parser.isSet(report)))
+        return failure(QStringLiteral("--find opens no port of its own: it takes --port only"));
     r.options.recordPath = parser.value(record);
     r.options.logPath = parser.value(log);
     r.options.reportPath = parser.value(report);

@@ -12,6 +12,7 @@ struct Options {
     QString recordPath;       // --record FILE: record live frames from the first one
     QString logPath;          // --log FILE: the communication log, written as the tool runs
     QString reportPath;       // --report FILE: the service report, written when the tool ends
+    bool find = false;        // --find: search the ports for a sensor, print, exit
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

@@ -6,8 +6,11 @@
 #include "workbench/captures/captures_feature.h"
 #include "workbench/commlog/comm_log_feature.h"
 #include "workbench/compare/compare_feature.h"
+#include "workbench/finder/finder_feature.h"
 #include "workbench/ports/port_table.h"
+#include "workbench/ports/port_ring.h"
 #include "workbench/ports/ports_feature.h"
+#include "workbench/program/find_command.h"
 #include "workbench/program/quit_signals.h"
 #include "workbench/report/report_feature.h"
 #include "workbench/shared/menu_bar.h"
@@ -24,7 +27,10 @@ Workbench::Workbench(const Options &options) : options_(options) {
         rtGiveComDevice(it.key(), it.value());
     connect(&core_, &CoreEvents::panelsReady, this, &Workbench::build);
     // Its windows and its thread go before the panels and the application object.
-    connect(&core_, &CoreEvents::ending, this, [this] { ports_.reset(); });
+    connect(&core_, &CoreEvents::ending, this, [this] {
+        finder_.reset();
+        ports_.reset();
+    });
 }
 
 Workbench::~Workbench() = default;
@@ -43,6 +49,9 @@ void Workbench::build() {
     trend_ = std::make_unique<TrendFeature>(core_, *menus_, options_.recordPath);
     ports_ = std::make_unique<PortsFeature>(core_, serial_, *menus_);
     videoSignal_ = std::make_unique<VideoSignalFeature>(core_, *menus_);
+    finder_ = std::make_unique<FinderFeature>(core_, serial_, *menus_, [this] {
+        return RingTargets(ports_->ring().table(), ports_->ring().scan());
+    });
     report_ = std::make_unique<ReportFeature>(
         core_, *menus_, ReportSources{*compare_, *graphs_, *trend_, *log_}, options_.reportPath);
     quit_ = std::make_unique<QuitSignals>();

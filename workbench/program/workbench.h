@@ -19,6 +19,7 @@ class QuitSignals;
 class ReportFeature;
 class CompareFeature;
 class VideoSignalFeature;
+class FinderFeature;
 class WindowMemory;
 
 class Workbench : public QObject {
@@ -33,6 +34,7 @@ class Workbench : public QObject {
     TrendFeature *trend() const { return trend_.get(); }
     ReportFeature *report() const { return report_.get(); }
     VideoSignalFeature *videoSignal() const { return videoSignal_.get(); }
+    FinderFeature *finder() const { return finder_.get(); }
 
   private:
     void build();
@@ -49,6 +51,7 @@ class Workbench : public QObject {
     std::unique_ptr<TrendFeature> trend_;
     std::unique_ptr<PortsFeature> ports_;
     std::unique_ptr<VideoSignalFeature> videoSignal_;
+    std::unique_ptr<FinderFeature> finder_;
     std::unique_ptr<ReportFeature> report_;
     std::unique_ptr<QuitSignals> quit_;
     std::unique_ptr<WindowMemory> memory_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "workbench/ports/port_diagnosis.h"
+#include "workbench/shared/port_diagnosis.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,21 +191,16 @@ QStringList LockFilesOf(const QString &device, const QStringList &lockFolders) {
     return found;
 }
 
-PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const QString &errorText,
-                                  const SystemFolders &folders) {
-    struct stat node {};
-    if (device.isEmpty() || stat(QFile::encodeName(device).constData(), &node) != 0)
-        return {PortDiagnosis::Missing,
-                QStringLiteral("%1 does not exist").arg(device.isEmpty() ? "the port" : device),
-                QStringLiteral("plug the adapter in (the ring follows it), or pick another port")};
+std::optional<PortDiagnosis> DiagnoseInTheWay(const QString &device, const SystemFolders &folders,
+                                              QStringList *leftBehind) {
     // The live owner of a lock is in the way, whatever else holds the device; the program
     // behind a pseudo-terminal holds its slave too, without being in the way.
     QList<Holder> holders = HoldersOf(device, folders.proc);
-    QStringList leftBehind;
     for (const QString &lock : LockFilesOf(device, folders.locks)) {
         const qint64 pid = lockPid(lock);
         if (!alive(folders.proc, pid)) {
-            leftBehind << lock;
+            if (leftBehind)
+                *leftBehind << lock;
             continue;
         }
         const auto it = std::find_if(holders.begin(), holders.end(),
@@ -216,9 +211,21 @@ PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const 
             it->behind = false; // its lock is in the way, whatever else it holds
         return busy(device, holders);
     }
-    // The program behind a pseudo-terminal holds its slave too, without being in the way.
     if (std::any_of(holders.begin(), holders.end(), [](const Holder &h) { return !h.behind; }))
         return busy(device, holders);
+    return std::nullopt;
+}
+
+PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const QString &errorText,
+                                  const SystemFolders &folders) {
+    struct stat node {};
+    if (device.isEmpty() || stat(QFile::encodeName(device).constData(), &node) != 0)
+        return {PortDiagnosis::Missing,
+                QStringLiteral("%1 does not exist").arg(device.isEmpty() ? "the port" : device),
+                QStringLiteral("plug the adapter in (the ring follows it), or pick another port")};
+    QStringList leftBehind;
+    if (const auto inTheWay = DiagnoseInTheWay(device, folders, &leftBehind))
+        return *inTheWay;
     if (systemError == EACCES || systemError == EPERM ||
         access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0)
         return permission(device, node);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "workbench/ports/line_diagnosis.h"
+#include "workbench/shared/line_diagnosis.h"
 
 #include "link/protocol.h"
 #include "workbench/adapters/comm_decode.h"

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct PortDiagnosis {
     enum Kind { Missing, Busy, LockLeftBehind, Permission, Other };
@@ -33,6 +34,13 @@ struct SystemFolders {
 
 PortDiagnosis DiagnoseOpenFailure(const QString &device, int systemError, const QString &errorText,
                                   const SystemFolders &folders = {});
+
+// A process in the way of opening `device`: the live owner of a lock file that names it, or a
+// process that holds it open (the program behind a pseudo-terminal is not in the way). Lock
+// files whose owner no longer runs are added to `leftBehind`.
+std::optional<PortDiagnosis> DiagnoseInTheWay(const QString &device,
+                                              const SystemFolders &folders = {},
+                                              QStringList *leftBehind = nullptr);
 
 // The processes (other than this one) that have `device`'s node open, in the order of `proc`.
 QList<Holder> HoldersOf(const QString &device, const QString &proc);
