@@ -14,6 +14,8 @@ constexpr int kMaxChunkBytes = 64;
 constexpr int kMaxUsbTickMs = 255; // the longest latency timer of such adapters
 constexpr int kMaxLightDrift = 90; // percent: the light never goes out
 constexpr int kMaxNoise = 200;     // levels
+constexpr int kMinTalkerBaud = 300;
+constexpr int kMaxTalkerBaud = 921600;
 
 template <typename T> bool parseNumber(std::string_view text, T min, T max, T &value) {
     const char *end = text.data() + text.size();
@@ -119,9 +121,16 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             flag(o.splitBytes);
         } else if (name == "--garbage") {
             flag(o.garbage);
+        } else if (name == "--loopback") {
+            flag(o.loopback);
+        } else if (name == "--talker") {
+            number(kMaxTalkerBaud, o.talkerBaud, kMinTalkerBaud);
         } else {
             parsed.error = "unknown option " + std::string(args[i]);
         }
+    }
+    if (parsed.error.empty() && o.loopback && o.talkerBaud > 0) {
+        parsed.error = "options --loopback and --talker are two different lines: give one";
     }
     if (parsed.error.empty() && shapesLine && !o.pacing) {
         parsed.error = "options --chunk and --usb shape the paced line, not --no-pacing";
@@ -169,6 +178,13 @@ std::string usageText(std::string_view program) {
            "  --split-bytes       write replies one byte at a time, about 1 ms apart\n"
            "  --garbage           send short bursts of random bytes now and then between "
            "replies\n"
+           "\n"
+           "No sensor on the line (the protocol is not answered):\n"
+           "  --loopback          a loop-back plug: every byte written comes back\n"
+           "  --talker BAUD       another device that talks unasked (a scale's reading ten\n"
+           "                      times a second) at BAUD 8N1, as a 19200-baud receiver\n"
+           "                      hears it; 19200 gives text in another format, 300-921600\n"
+           "A sensor that answers late: --reply-delay MS.\n"
            "\n"
            "  --help              show this text and exit\n"
            "  --version           show the version and exit\n"

@@ -31,6 +31,9 @@ struct Options {
     int trailingBytes = 0;
     bool splitBytes = false;
     bool garbage = false;
+    // No sensor on the line
+    bool loopback = false; // every byte written comes back
+    int talkerBaud = 0;    // another device talks unasked at this baud rate; 0: none
 
     int effectiveReplyDelayMs() const { return replyDelayMs.value_or(pacing ? 2 : 0); }
 };

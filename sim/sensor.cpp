@@ -27,7 +27,7 @@ double lineSeconds(std::size_t bytes) {
 Sensor::Sensor(const Options &options)
     : options_(options), line_(options.pacing, options.delivery), parameters_(options.eepromFile),
       scene_(options.seed), protocol_(options_, parameters_, scene_),
-      faults_(options.seed ^ 0xFA017ull), started_(Clock::now()) {
+      faults_(options.seed ^ 0xFA017ull), other_(options_), started_(Clock::now()) {
     scene_.setConditions(options.scene);
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
@@ -110,7 +110,7 @@ void Sensor::run() {
             counters_.bytesSent += line_.writeDue(now);
         }
 
-        Clock::time_point wake = line_.nextDue();
+        Clock::time_point wake = std::min(line_.nextDue(), other_.talk(now, line_));
         if (const auto stall = finder_.stallDeadline()) {
             wake = std::min(wake, *stall);
         }
@@ -145,7 +145,9 @@ void Sensor::run() {
             arrived.clear();
             line_.receive(Clock::now(), arrived);
             for (const PtyLine::Arrival &a : arrived) {
-                if (const auto found = finder_.push(a.byte, a.at)) {
+                if (other_.active()) {
+                    other_.received(a, line_);
+                } else if (const auto found = finder_.push(a.byte, a.at)) {
                     handle(*found);
                 }
             }

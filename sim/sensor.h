@@ -15,6 +15,7 @@
 #include "sim/counters.h"
 #include "sim/frame_finder.h"
 #include "sim/options.h"
+#include "sim/other_device.h"
 #include "sim/parameters.h"
 #include "sim/protocol.h"
 #include "sim/pty_line.h"
@@ -58,6 +59,7 @@ class Sensor {
     FrameFinder finder_;
     Random faults_;
     Counters counters_;
+    OtherDevice other_;
     PtyLine::Clock::time_point nextGarbage_{};
     PtyLine::Clock::time_point started_;
     std::atomic<bool> stop_{false};

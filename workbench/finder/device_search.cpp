@@ -98,6 +98,6 @@ void DeviceSearch::cancel() {
     const std::lock_guard lock(shared_->mutex);
     for (auto &r : shared_->results)
         if (!r)
-            r = ProbeFinding{ProbeFinding::Cancelled, QStringLiteral("the search was cancelled"),
-                             {}};
+            r = ProbeFinding{
+                ProbeFinding::Cancelled, QStringLiteral("the search was cancelled"), {}};
 }

@@ -84,7 +84,8 @@ ProbeFinding FinderFeature::inUseFinding() const {
                 QStringLiteral("the tool has this port open and left it alone; its sensor "
                                "answered the tool's own echo check after %1 ms")
                     .arg(double(v.replyNs) / 1e6, 0, 'f', 1),
-                {}, double(v.replyNs) / 1e6};
+                {},
+                double(v.replyNs) / 1e6};
     return {ProbeFinding::InUse,
             QStringLiteral("the tool has this port open and left it alone; at the tool's own "
                            "echo check %1")

@@ -38,12 +38,16 @@ ProbeFinding fromLine(const LineDiagnosis &d, double replyMs) {
     switch (d.kind) {
     case LineDiagnosis::Answered:
         return {ProbeFinding::Answered,
-                QStringLiteral("a sensor answered the echo check after %1 ms").arg(replyMs, 0, 'f', 1),
+                QStringLiteral("its reply came %1 ms after the echo frame and carries the echo "
+                               "word 0x00AA")
+                    .arg(replyMs, 0, 'f', 1),
                 QString(), replyMs};
     case LineDiagnosis::Silent:
         return {ProbeFinding::Silent,
-                QStringLiteral("nothing came back within %1 ms of the echo frame").arg(kAnswerMs),
-                d.remedy};
+                QStringLiteral("no byte came back within %1 ms of the echo frame").arg(kAnswerMs),
+                d.remedy + QStringLiteral("; a sensor that answers later looks the same here: "
+                                          "pick the port to check it with the tool's own, "
+                                          "longer wait")};
     case LineDiagnosis::OwnFrame:
         return {ProbeFinding::OwnFrame, d.finding, d.remedy};
     case LineDiagnosis::NoFrame:
@@ -56,13 +60,14 @@ ProbeFinding fromLine(const LineDiagnosis &d, double replyMs) {
 
 ProbeFinding systemFailure(const QString &path, const char *what) {
     return {ProbeFinding::Failed,
-            QStringLiteral("%1: %2 failed: %3").arg(path, what, QString::fromLocal8Bit(strerror(errno))),
+            QStringLiteral("%1: %2 failed: %3")
+                .arg(path, what, QString::fromLocal8Bit(strerror(errno))),
             QStringLiteral("check the device and its cable; search again")};
 }
 
 // 19200 baud, 8 data bits, no parity, 1 stop bit, no handshake, raw.
 bool setLine(int fd) {
-    termios t {};
+    termios t{};
     if (tcgetattr(fd, &t) != 0)
         return false;
     cfmakeraw(&t);
@@ -108,11 +113,14 @@ QByteArray EchoFrame(const unsigned short *words) {
 
 QString SerialLockPath(const QString &device) {
     // The serial layer's folders, in its order.
-    static const QStringList folders = {
-        QStringLiteral("/var/lock"),       QStringLiteral("/etc/locks"),
-        QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-        QStringLiteral("/tmp"),            QStringLiteral("/var/tmp"),
-        QStringLiteral("/var/lock/lockdev"), QStringLiteral("/run/lock")};
+    static const QStringList folders = {QStringLiteral("/var/lock"),
+                                        QStringLiteral("/etc/locks"),
+                                        QStringLiteral("/var/spool/locks"),
+                                        QStringLiteral("/var/spool/uucp"),
+                                        QStringLiteral("/tmp"),
+                                        QStringLiteral("/var/tmp"),
+                                        QStringLiteral("/var/lock/lockdev"),
+                                        QStringLiteral("/run/lock")};
     QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
     name = QStringLiteral("LCK..") + name.replace('/', '_');
     for (const QString &folder : folders) {
@@ -148,7 +156,8 @@ ProbeFinding ProbeDevice(const QString &path, bool present, const QByteArray &ec
     const OpenDevice device(path);
     if (device.fd() < 0) {
         const int error = errno;
-        return fromOpenFailure(DiagnoseOpenFailure(path, error, QString::fromLocal8Bit(strerror(error))));
+        return fromOpenFailure(
+            DiagnoseOpenFailure(path, error, QString::fromLocal8Bit(strerror(error))));
     }
     // For this probe alone, as the serial layer opens a port; root passes it regardless.
     if (ioctl(device.fd(), TIOCEXCL) != 0)

@@ -7,9 +7,9 @@
 #pragma once
 
 #include "workbench/ports/device_watch.h"
-#include "workbench/shared/port_diagnosis.h"
 #include "workbench/ports/port_reconnect.h"
 #include "workbench/shared/line_check_watch.h"
+#include "workbench/shared/port_diagnosis.h"
 
 #include <QElapsedTimer>
 #include <QObject>
