@@ -17,13 +17,18 @@
 #include "workbench/adapters/comm_decode.h"
 #include "workbench/adapters/core_events.h"
 #include "workbench/adapters/serial_events.h"
-#include "workbench/shared/line_diagnosis.h"
-#include "workbench/shared/port_diagnosis.h"
+#include "workbench/finder/device_search.h"
+#include "workbench/finder/finder_feature.h"
+#include "workbench/finder/finder_model.h"
+#include "workbench/finder/sensor_probe.h"
 #include "workbench/ports/port_diagnostics_view.h"
 #include "workbench/ports/port_ring.h"
 #include "workbench/ports/port_table.h"
 #include "workbench/ports/ports_feature.h"
+#include "workbench/program/find_command.h"
+#include "workbench/shared/line_diagnosis.h"
 #include "workbench/shared/menu_bar.h"
+#include "workbench/shared/port_diagnosis.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -37,6 +42,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -105,6 +111,7 @@ class WorkbenchPortsTest : public QObject {
     std::unique_ptr<CoreEvents> core;
     std::unique_ptr<SerialEvents> serial;
     std::unique_ptr<PortsFeature> finder;
+    std::unique_ptr<FinderFeature> search;
     QStringList shown; // every text the status line showed, in order
 
     QString link() const { return dir.filePath("ttyRMOX"); }
@@ -123,11 +130,15 @@ class WorkbenchPortsTest : public QObject {
         core = std::make_unique<CoreEvents>();
         serial = std::make_unique<SerialEvents>();
         finder = std::make_unique<PortsFeature>(*core, *serial, *menus);
+        search = std::make_unique<FinderFeature>(*core, *serial, *menus, [this] {
+            return RingTargets(finder->ring().table(), finder->ring().scan());
+        });
         auto *status = qobject_cast<QLineEdit *>(rtControlWidget(panelHandle, MAIN_STATUS));
         connect(status, &QLineEdit::textChanged, this, [this](const QString &t) { shown << t; });
     }
     void cleanupTestCase() {
         CloseCom(com);
+        search.reset();
         finder.reset();
         StopToolPanels();
     }
@@ -450,6 +461,151 @@ class WorkbenchPortsTest : public QObject {
             text.contains("permission denied: " + pty.slavePath() + " belongs to root:dialout"),
             qPrintable(text));
         QVERIFY2(text.contains("remedy: sudo usermod -aG dialout nobody"), qPrintable(text));
+    }
+
+    // One search over a line of every kind, as a technician meets them: each verdict, the
+    // holder and the lock's owner named, their lock file left as it was and none of the
+    // search's own left behind, all within the bound.
+    void searchTellsEveryLineApart() {
+        PluggableSim sensor(dir.filePath("findSensor"));
+        PluggableSim silent(dir.filePath("findSilent"), {"--silent"});
+        PluggableSim loop(dir.filePath("findLoop"), {"--loopback"});
+        PluggableSim talker(dir.filePath("findTalker"), {"--talker", "9600"});
+        PluggableSim wrong(dir.filePath("findWrong"), {"--wrong-echo"});
+        for (const PluggableSim *sim : {&sensor, &silent, &loop, &talker, &wrong})
+            QVERIFY2(sim->isRunning(), qPrintable(sim->errorString()));
+        PtyPair held, locked;
+        QProcess holder, owner;
+        holder.setStandardInputFile(held.slavePath());
+        holder.start("sleep", {"60"});
+        owner.start("sleep", {"60"});
+        QVERIFY(holder.waitForStarted() && owner.waitForStarted());
+        const qint64 holderPid = holder.processId(), ownerPid = owner.processId();
+        const QString lock = SerialLockPath(locked.slavePath());
+        const QByteArray lockText = QByteArray::number(ownerPid).rightJustified(10) + '\n';
+        {
+            QFile file(lock);
+            QVERIFY2(file.open(QIODevice::NewOnly) && file.write(lockText) == lockText.size(),
+                     qPrintable(lock));
+        }
+        const QList<SearchTarget> targets = {
+            {1, sensor.linkPath()},  {2, silent.linkPath()},          {3, loop.linkPath()},
+            {4, talker.linkPath()},  {5, wrong.linkPath()},           {6, held.slavePath()},
+            {7, locked.slavePath()}, {8, dir.filePath("findMissing")}};
+        const unsigned short words[kFrameDataWords] = {};
+        QElapsedTimer clock;
+        clock.start();
+        DeviceSearch found(targets, EchoFrame(words));
+        while (!found.finished())
+            found.wait(50);
+        const qint64 ms = clock.elapsed();
+        qInfo("%lld devices searched in %lld ms", qint64(targets.size()), ms);
+        QList<ProbeFinding::Kind> kinds;
+        for (int i = 0; i < targets.size(); ++i)
+            kinds << found.finding(i).kind;
+        const QByteArray ownLock = QFile(lock).exists() ? [&] {
+            QFile file(lock);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }() : QByteArray();
+        QFile::remove(lock);
+        holder.kill();
+        owner.kill();
+        holder.waitForFinished();
+        owner.waitForFinished();
+
+        QCOMPARE(kinds, (QList<ProbeFinding::Kind>{ProbeFinding::Answered, ProbeFinding::Silent,
+                                                   ProbeFinding::OwnFrame, ProbeFinding::NoFrame,
+                                                   ProbeFinding::WrongEcho, ProbeFinding::Busy,
+                                                   ProbeFinding::Busy, ProbeFinding::Missing}));
+        QVERIFY(found.finding(0).replyMs > 0 && found.finding(0).replyMs < kAnswerMs);
+        QVERIFY2(found.finding(5).finding.contains(
+                     QString("held open by sleep (pid %1)").arg(holderPid)),
+                 qPrintable(found.finding(5).finding));
+        QVERIFY2(
+            found.finding(6).finding.contains(QString("locked by sleep (pid %1)").arg(ownerPid)),
+            qPrintable(found.finding(6).finding));
+        QVERIFY(found.finding(5).remedy.contains(QString("kill %1").arg(holderPid)));
+        QCOMPARE(ownLock, lockText);
+        QVERIFY(!QFile::exists(SerialLockPath(sensor.linkPath())));
+        QVERIFY2(ms < 1500, qPrintable(QString::number(ms)));
+    }
+
+    // File -> Find sensor while the tool uses port 1: that port sees no byte and is told from
+    // the tool's own echo check; a click on the other device that answered picks it as the
+    // ring does, through the whole port set-up.
+    void findSensorLeavesThePortInUseAlone() {
+        SimProcess inUse({"--no-pacing", "--verbose", "--link", link()});
+        PluggableSim other(farLink(), {"--no-pacing"});
+        QVERIFY2(inUse.isRunning(), qPrintable(inUse.errorString()));
+        QVERIFY2(other.isRunning(), qPrintable(other.errorString()));
+        // The ring shows both: the search looks at what the ring knows.
+        QVERIFY(PumpUntil(
+            [] {
+                return item(1).contains("pseudo-terminal") && item(12).contains("pseudo-terminal");
+            },
+            kHotPlugMs + kMarginMs));
+        com = 1;
+        SetCtrlVal(panelHandle, MAIN_PORT, 1);
+        InitRS232(com);
+        QCOMPARE(ret, 1);
+        PumpEvents(100);
+        const qsizetype requests = inUse.standardError().count("order ");
+        int tapped = 0;
+        const auto tap = connect(serial.get(), &SerialEvents::happened, this, [&] { ++tapped; });
+
+        menus->file()->findChild<QAction *>("Find sensor")->trigger();
+        QVERIFY(search->searching());
+        QVERIFY(!search->button()->isEnabled());
+        QVERIFY(PumpUntil([&] { return !search->searching(); }, 3000));
+        disconnect(tap);
+        QCOMPARE(tapped, 0);
+        PumpEvents(100);
+        QCOMPARE(inUse.standardError().count("order "), requests);
+
+        QTableView *table = search->window()->table();
+        auto *model = qobject_cast<FinderModel *>(table->model());
+        const QStringList lines = model->lines();
+        const QString inUseLine = lines.filter(QRegularExpression("^port 1 \\(")).value(0);
+        QVERIFY2(inUseLine.contains("in use by this tool: sensor answered"), qPrintable(inUseLine));
+        const int row = int(lines.indexOf(QRegularExpression("^port 12 \\(.*sensor answered.*")));
+        QVERIFY2(row >= 0, qPrintable(lines.join('\n')));
+        QVERIFY(search->window()->summary().contains("a sensor answered on port 1, 12"));
+        if (qEnvironmentVariableIsSet("RMOX_WRITE_SCREENSHOTS")) {
+            const QString png = qEnvironmentVariable("RMOX_SOURCE_DIR") + "/docs/find-sensor.png";
+            QVERIFY2(search->window()->grab().save(png), qPrintable(png));
+        }
+        const QModelIndex cell = model->index(row, FinderModel::VerdictColumn);
+        table->scrollTo(cell);
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
+        QVERIFY2(
+            PumpUntil(
+                [] { return com == 12 && StatusText() == "Parameter-frame received! - Line Ok!"; },
+                5000),
+            qPrintable(StatusText()));
+        search->window()->hide();
+        CloseCom(com);
+    }
+
+    // --find prints every device and exits 0 when a sensor answered, 1 when none did, 2 on
+    // bad use, without a panel.
+    void findCommandExitCodes() {
+        PluggableSim sensor(dir.filePath("findCommand"), {"--no-pacing"});
+        QVERIFY2(sensor.isRunning(), qPrintable(sensor.errorString()));
+        const auto run = [](const QStringList &arguments) {
+            QProcess tool;
+            StartTool(tool, arguments);
+            tool.waitForFinished(10000);
+            return std::pair{tool.exitCode(), QString::fromLocal8Bit(tool.readAllStandardOutput())};
+        };
+        const auto [found, text] = run({"--find", "--port", "20=" + sensor.linkPath()});
+        QCOMPARE(found, 0);
+        QVERIFY2(text.contains("port 20 (" + sensor.linkPath() + "): sensor answered ("),
+                 qPrintable(text));
+        QVERIFY(sensor.pullOut());
+        const auto [none, noneText] = run({"--find", "--port", "20=" + sensor.linkPath()});
+        QCOMPARE(none, 1);
+        QVERIFY2(noneText.endsWith("no sensor answered\n"), qPrintable(noneText));
+        QCOMPARE(run({"--find", "--log", dir.filePath("find.log")}).first, 2);
     }
 };
 

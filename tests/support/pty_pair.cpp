@@ -2,6 +2,7 @@
 #include "pty_pair.h"
 
 #include <QDeadlineTimer>
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -14,6 +15,10 @@ PtyPair::PtyPair() {
         return;
     }
     path = QString::fromLocal8Bit(name);
+    // A child process of the test must not hold either end: it would count as the program
+    // behind the device.
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
     termios raw{};
     tcgetattr(slave, &raw);
     cfmakeraw(&raw);

@@ -205,10 +205,16 @@ std::optional<PortDiagnosis> DiagnoseInTheWay(const QString &device, const Syste
         }
         const auto it = std::find_if(holders.begin(), holders.end(),
                                      [pid](const Holder &h) { return h.pid == pid; });
-        if (it == holders.end())
-            holders.prepend(Holder{pid, processName(folders.proc, pid)});
-        else
-            it->behind = false; // its lock is in the way, whatever else it holds
+        if (it == holders.end()) {
+            const Holder owner{pid, processName(folders.proc, pid)};
+            return PortDiagnosis{PortDiagnosis::Busy,
+                                 QStringLiteral("%1 is busy: locked by %2 (pid %3) with %4")
+                                     .arg(device, owner.name)
+                                     .arg(pid)
+                                     .arg(lock),
+                                 stopCommand(owner)};
+        }
+        it->behind = false; // its lock is in the way, whatever else it holds
         return busy(device, holders);
     }
     if (std::any_of(holders.begin(), holders.end(), [](const Holder &h) { return !h.behind; }))
