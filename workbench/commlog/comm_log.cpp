@@ -52,6 +52,9 @@ CommLog::CommLog(RingBounds bounds, QObject *parent)
     : QObject(parent), ring_(bounds), startNs_(rtSerialClock()),
       startWall_(QDateTime::currentDateTime()) {}
 
+CommLog::CommLog(const QDateTime &started, RingBounds bounds)
+    : ring_(bounds), startNs_(0), startWall_(started) {}
+
 QDateTime CommLog::wallClockOf(qint64 ns) const {
     return startWall_.addMSecs((ns - startNs_) / 1000000);
 }
@@ -138,7 +141,7 @@ void CommLog::request(Line &line, const SerialTapEvent &e) {
 void CommLog::reply(Line &line, const SerialTapEvent &e) {
     const qsizetype size = e.bytes.size();
     CommRow row = rowOf(RowKind::Reply, e);
-    row.ns = consume(line, size, e.nanoseconds);
+    row.ns = consume(line, size, e.nanoseconds, row.arrivals);
     row.order = quint16(line.order);
     row.firstSample = quint16(line.firstSample);
     if (line.order)
@@ -179,16 +182,17 @@ void CommLog::flushed(Line &line, const SerialTapEvent &e) {
     }();
     const qint64 lastArrival =
         e.bytes.size() > reported || line.unread.isEmpty() ? e.nanoseconds : line.unread.last().ns;
+    if (!e.bytes.isEmpty()) {
+        CommRow row = rowOf(RowKind::FlushedIn, e);
+        row.order = quint16(line.order);
+        row.firstSample = quint16(line.firstSample);
+        row.marks = droppedMarks(line, e.bytes.size(), lastArrival);
+        row.arrivals = unreadPieces(line, e.bytes.size(), e.nanoseconds);
+        line.replied = true;
+        ring_.append(std::move(row));
+    }
     line.unread.clear();
     line.unreadOffset = 0;
-    if (e.bytes.isEmpty())
-        return;
-    CommRow row = rowOf(RowKind::FlushedIn, e);
-    row.order = quint16(line.order);
-    row.firstSample = quint16(line.firstSample);
-    row.marks = droppedMarks(line, e.bytes.size(), lastArrival);
-    line.replied = true;
-    ring_.append(std::move(row));
 }
 
 void CommLog::closed(Line &line, const SerialTapEvent &e) {
@@ -199,26 +203,57 @@ void CommLog::closed(Line &line, const SerialTapEvent &e) {
         row.bytes.remove(0, line.unreadOffset);
         row.order = quint16(line.order);
         row.marks = droppedMarks(line, row.bytes.size(), line.unread.last().ns);
+        row.arrivals = unreadPieces(line, row.bytes.size(), e.nanoseconds);
         ring_.append(std::move(row));
     }
     line = Line{};
     ring_.append(rowOf(RowKind::Closed, e));
 }
 
-qint64 CommLog::consume(Line &line, qsizetype count, qint64 fallback) {
+// Takes `count` received bytes off the line; the arrival of the last one, or `fallback` when
+// fewer were received. `pieces` gets when each part came (bytes never received at `fallback`),
+// or nothing when all came at the time returned.
+qint64 CommLog::consume(Line &line, qsizetype count, qint64 fallback, QList<Arrival> &pieces) {
     qint64 at = fallback;
+    qsizetype end = 0;
     while (count > 0 && !line.unread.isEmpty()) {
         const Chunk &chunk = line.unread.first();
         const qsizetype taken = std::min(chunk.bytes.size() - line.unreadOffset, count);
         count -= taken;
+        end += taken;
         line.unreadOffset += taken;
         at = chunk.ns;
+        pieces.append(Arrival{at, qint32(end)});
         if (line.unreadOffset == chunk.bytes.size()) {
             line.unread.remove(0);
             line.unreadOffset = 0;
         }
     }
-    return count > 0 ? fallback : at;
+    if (count > 0) {
+        pieces.append(Arrival{fallback, qint32(end + count)});
+        at = fallback;
+    }
+    if (pieces.size() == 1 && pieces.first().ns == at)
+        pieces.clear();
+    return at;
+}
+
+// When the first `count` bytes still unread came, without taking them off the line; those
+// beyond what was received at `fallback`.
+QList<Arrival> CommLog::unreadPieces(const Line &line, qsizetype count, qint64 fallback) {
+    QList<Arrival> pieces;
+    qsizetype end = 0;
+    qsizetype offset = line.unreadOffset;
+    for (const Chunk &chunk : line.unread) {
+        if (end >= count)
+            break;
+        end += std::min(chunk.bytes.size() - offset, count - end);
+        offset = 0;
+        pieces.append(Arrival{chunk.ns, qint32(end)});
+    }
+    if (end < count)
+        pieces.append(Arrival{fallback, qint32(count)});
+    return pieces;
 }
 
 // After the operation gave up on the request, or after its wait would have ended.

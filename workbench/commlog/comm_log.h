@@ -39,10 +39,14 @@ class CommLog : public QObject {
     Q_OBJECT
   public:
     explicit CommLog(RingBounds bounds = {}, QObject *parent = nullptr);
+    // A log read back from a file: its times count from 0 at `started`.
+    CommLog(const QDateTime &started, RingBounds bounds);
 
     const CommRing &ring() const { return ring_; }
     // Seconds since the log started, and the wall-clock time of a row.
     double secondsOf(qint64 ns) const { return double(ns - startNs_) / 1e9; }
+    qint64 sinceStart(qint64 ns) const { return ns - startNs_; }
+    qint64 startNs() const { return startNs_; }
     QDateTime wallClockOf(qint64 ns) const;
     QDateTime started() const { return startWall_; }
 
@@ -50,6 +54,8 @@ class CommLog : public QObject {
     void takeStatus(const QString &text);
     // A notice of the log itself, e.g. a log file that cannot be written.
     void note(const QString &text);
+    // A row read back from a file, as it was logged.
+    void restore(CommRow row) { ring_.append(std::move(row)); }
 
   private:
     struct Chunk {
@@ -75,7 +81,8 @@ class CommLog : public QObject {
     void reply(Line &line, const SerialTapEvent &e);
     void flushed(Line &line, const SerialTapEvent &e);
     void closed(Line &line, const SerialTapEvent &e);
-    static qint64 consume(Line &line, qsizetype count, qint64 fallback);
+    static qint64 consume(Line &line, qsizetype count, qint64 fallback, QList<Arrival> &pieces);
+    static QList<Arrival> unreadPieces(const Line &line, qsizetype count, qint64 fallback);
     static bool late(const Line &line, qint64 arrivedNs);
     static quint16 droppedMarks(const Line &line, qsizetype count, qint64 lastArrivalNs);
 

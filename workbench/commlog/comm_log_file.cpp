@@ -4,6 +4,7 @@
 #include "runtime/safe_file.h"
 #include "workbench/commlog/comm_log.h"
 #include "workbench/commlog/comm_row_text.h"
+#include "workbench/commlog/session_text.h"
 
 #include <cstdio>
 
@@ -22,7 +23,7 @@ CommLogFile::CommLogFile(CommLog &log, const QString &path, QObject *parent)
         return;
     }
     file_.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
-    write(TextHeader(log_) + QLatin1Char('\n'));
+    write(SessionHeader(log_) + QLatin1Char('\n'));
     timer_.callOnTimeout(this, &CommLogFile::writeNew);
     if (failure_.isEmpty())
         timer_.start(kWriteEveryMs);
@@ -43,7 +44,7 @@ void CommLogFile::writeNew() {
         next_ = ring.firstSeq();
     }
     for (; next_ < ring.endSeq(); ++next_)
-        text += TextLine(log_, *ring.at(next_)) + QLatin1Char('\n');
+        text += SessionLine(log_, *ring.at(next_)) + QLatin1Char('\n');
     if (!text.isEmpty())
         write(text);
 }
@@ -73,11 +74,11 @@ bool SaveCommRows(const CommLog &log, const QList<qint64> &seqs, const QString &
     *left = 0;
     for (const qint64 seq : seqs) {
         if (const CommRow *row = log.ring().at(seq))
-            rows += (csv ? CsvLine(log, *row) : TextLine(log, *row)) + QLatin1Char('\n');
+            rows += (csv ? CsvLine(log, *row) : SessionLine(log, *row)) + QLatin1Char('\n');
         else
             ++*left;
     }
-    QString text = (csv ? CsvHeader() : TextHeader(log)) + QLatin1Char('\n');
+    QString text = (csv ? CsvHeader() : SessionHeader(log)) + QLatin1Char('\n');
     if (!csv && *left > 0)
         text += QStringLiteral("# %1 of the chosen rows left the log before they could be saved\n")
                     .arg(*left);

@@ -25,6 +25,8 @@ qint64 CommRing::costOf(const CommRow &row) {
         cost += heapBlockOf(std::max(row.bytes.capacity(), row.bytes.size()) + 1);
     if (row.text.capacity() > 0 || !row.text.isEmpty())
         cost += heapBlockOf(2 * (std::max(row.text.capacity(), row.text.size()) + 1));
+    if (row.arrivals.capacity() > 0)
+        cost += heapBlockOf(row.arrivals.capacity() * qint64(sizeof(Arrival)));
     return cost;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -34,9 +35,21 @@ enum RowMark : quint16 {
     MarkFailure = 1 << 5,  // a port that failed or could not be opened, a failure status text
 };
 
+// A piece of the bytes of a row from the sensor: where it ends in the row's bytes, and when it
+// reached the tool.
+struct Arrival {
+    qint64 ns = 0;
+    qint32 end = 0;
+
+    bool operator==(const Arrival &) const = default;
+};
+
 struct CommRow {
     qint64 ns = 0; // monotonic time the bytes reached or left the tool, or the event happened
     QByteArray bytes;
+    // From the sensor: when each piece of `bytes` came, in order; empty when they all came at
+    // `ns`, as one piece.
+    QList<Arrival> arrivals;
     QString text;
     qint64 latencyNs = -1; // a reply's time after its request; -1 where there is none
     int port = 0;

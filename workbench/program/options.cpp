@@ -104,7 +104,8 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     const QCommandLineOption log(
         "log",
         QStringLiteral("Write the communication log to FILE as the tool runs, from start-up on "
-                       "(text, one row per frame or event, written out twice a second)."),
+                       "(a session file: every byte both ways with its times, port events and status "
+                       "texts, one row a line, written out twice a second)."),
         QStringLiteral("FILE"));
     const QCommandLineOption report(
         "report",
