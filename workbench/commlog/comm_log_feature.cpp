@@ -7,8 +7,10 @@
 #include "workbench/adapters/serial_events.h"
 #include "workbench/commlog/comm_log_file.h"
 #include "workbench/commlog/comm_log_window.h"
+#include "workbench/commlog/session_window.h"
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/menu_items.h"
+#include "workbench/shared/save_dialog.h"
 
 #include <QAction>
 #include <QMenu>
@@ -29,6 +31,14 @@ CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &
         AddMenuItem(menus.view(), QStringLiteral("&Communication log"),
                     QStringLiteral("Communication log"), QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(show, &QAction::triggered, this, &CommLogFeature::showWindow);
+    QAction *open =
+        AddMenuItem(menus.file(), QStringLiteral("Open sess&ion…"), QStringLiteral("Open session"));
+    connect(open, &QAction::triggered, this, [] {
+        QWidget *main = rtPanelWidget(ToolMainPanel());
+        AskOpenPath(main, QStringLiteral("Open a saved communication log"), QString(),
+                    QStringLiteral("Communication logs (*.txt *.log);;All files (*)"),
+                    [main](const QString &path) { OpenSessionWindow(path, main); });
+    });
 }
 
 // The log file's last rows (the port's close among them) are written here, while the feature is
