@@ -23,6 +23,12 @@ template <typename T> bool parseNumber(std::string_view text, T min, T max, T &v
     return !text.empty() && ec == std::errc() && ptr == end && value >= min && value <= max;
 }
 
+bool parseSpeed(std::string_view text, double &speed) {
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, speed);
+    return !text.empty() && ec == std::errc() && ptr == end && speed >= 0.01 && speed <= 100;
+}
+
 } // namespace
 
 ParsedOptions parseOptions(std::span<const std::string_view> args) {
@@ -65,11 +71,18 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             flag(parsed.help);
         } else if (name == "--version") {
             flag(parsed.version);
-        } else if (name == "--link" || name == "--eeprom") {
+        } else if (name == "--link" || name == "--eeprom" || name == "--replay") {
             if (const auto v = value(); v && v->empty()) {
                 parsed.error = "option " + std::string(name) + " needs a path";
             } else if (v) {
-                (name == "--link" ? o.linkPath : o.eepromFile) = *v;
+                (name == "--link"     ? o.linkPath
+                 : name == "--eeprom" ? o.eepromFile
+                                      : o.replayFile) = *v;
+            }
+        } else if (name == "--speed") {
+            if (const auto v = value(); v && !parseSpeed(*v, o.speed)) {
+                parsed.error =
+                    "option --speed: \"" + std::string(*v) + "\" is not a number from 0.01 to 100";
             }
         } else if (name == "--seed") {
             number(std::numeric_limits<std::uint64_t>::max(), o.seed);
@@ -135,6 +148,12 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
     if (parsed.error.empty() && shapesLine && !o.pacing) {
         parsed.error = "options --chunk and --usb shape the paced line, not --no-pacing";
     }
+    const bool faults = o.silent || o.wrongEcho || o.liveLimit || o.shortVideo ||
+                        o.trailingBytes > 0 || o.splitBytes || o.garbage;
+    if (parsed.error.empty() && !o.replayFile.empty() && (faults || !o.eepromFile.empty())) {
+        parsed.error = "option --replay plays the session's own faults and parameter sets: it "
+                       "takes no fault options and no --eeprom";
+    }
     return parsed;
 }
 
@@ -143,7 +162,8 @@ std::string usageText(std::string_view program) {
            " [OPTION]...\n"
            "Simulates a CCD line sensor of the R-MOX-QF series on a pseudo-terminal.\n"
            "Prints \"device PATH\" on standard output as soon as the device can be opened,\n"
-           "then answers requests on it until SIGINT or SIGTERM.\n"
+           "then answers requests on it until SIGINT or SIGTERM. SIGUSR1 pauses it (requests\n"
+           "wait unanswered, replies on their way wait), SIGUSR2 resumes it.\n"
            "\n"
            "Options:\n"
            "  --link PATH         also make PATH a symbolic link to the device (removed on exit)\n"
@@ -168,6 +188,19 @@ std::string usageText(std::string_view program) {
            "  --video-pattern P   send a fixed synthetic video line instead of the scene's:\n"
            "                      clean-step, noisy-step, saturated or dark (live frames still\n"
            "                      follow the scene)\n"
+           "\n"
+           "Replay:\n"
+           "  --replay FILE       answer as the sensor of a session log the tool wrote (--log,\n"
+           "                      or Save in its communication log): each request gets the\n"
+           "                      reply the session recorded for the same request (the same\n"
+           "                      order; for a video block, the same block), in the\n"
+           "                      session's order, after the recorded reply time, faults and\n"
+           "                      silences included. A request the session did not have is\n"
+           "                      answered with the last reply it recorded to the same request\n"
+           "                      (or another video block), or left silent; standard error\n"
+           "                      says which\n"
+           "  --speed X           play the recorded reply times X times as fast, 0.01-100\n"
+           "                      (with --no-pacing every reply goes at once)\n"
            "\n"
            "Faults:\n"
            "  --silent            never answer\n"

@@ -22,6 +22,8 @@ struct Options {
     Delivery delivery;               // how replies reach the host on the paced line
     bool verbose = false;            // log every request on standard error
     SceneConditions scene;           // dirt, drifting light, noise, a synthetic video line
+    std::string replayFile;          // --replay: answer as the sensor of this session log
+    double speed = 1.0;              // --speed: the recorded reply times divided by this
 
     // Faults
     bool silent = false;

@@ -98,6 +98,16 @@ void PtyLine::send(std::span<const std::uint8_t> bytes, Clock::time_point earlie
     }
 }
 
+void PtyLine::sendAsOne(std::span<const std::uint8_t> bytes, Clock::time_point due) {
+    if (!queue_.empty()) {
+        due = std::max(due, queue_.back().due);
+    }
+    for (std::uint8_t b : bytes) {
+        queue_.push_back({b, due, false});
+    }
+    outboundFree_ = std::max(outboundFree_, due);
+}
+
 // A receiving UART hands bytes to the host a few at a time, not byte by byte: each byte of a
 // chunk is written when the chunk's last byte has crossed the line. The last byte of a reply
 // keeps its own time, so the line's throughput is unchanged.

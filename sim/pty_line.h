@@ -46,6 +46,10 @@ class PtyLine {
     // own, at least a millisecond after the one before.
     void send(std::span<const std::uint8_t> bytes, Clock::time_point earliest, bool separately);
 
+    // Queues bytes to reach the host together at `due` (or after the bytes queued before them),
+    // as a recorded piece of a reply did: the line's timing is already in `due`.
+    void sendAsOne(std::span<const std::uint8_t> bytes, Clock::time_point due);
+
     // Writes the bytes that are due; returns how many were written. Throws on a write error.
     std::size_t writeDue(Clock::time_point now);
 

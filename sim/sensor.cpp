@@ -29,6 +29,9 @@ Sensor::Sensor(const Options &options)
       scene_(options.seed), protocol_(options_, parameters_, scene_),
       faults_(options.seed ^ 0xFA017ull), other_(options_), started_(Clock::now()) {
     scene_.setConditions(options.scene);
+    if (!options.replayFile.empty()) {
+        replay_ = Replay::load(options.replayFile);
+    }
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
         throw std::runtime_error(std::string("cannot create a pipe: ") + std::strerror(errno));
@@ -44,6 +47,12 @@ Sensor::~Sensor() {
 
 void Sensor::requestStop() noexcept {
     stop_.store(true);
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(wakeWrite_, &byte, 1);
+}
+
+void Sensor::setPaused(bool paused) noexcept {
+    paused_.store(paused);
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = write(wakeWrite_, &byte, 1);
 }
@@ -66,6 +75,10 @@ void Sensor::log(const char *format, ...) const {
 void Sensor::handle(const FrameFinder::Found &found) {
     const Frame &request = found.frame;
     ++counters_.requests[request.order];
+    if (replay_) {
+        replayAnswer(found);
+        return;
+    }
     const int delayMs = options_.effectiveReplyDelayMs();
     scene_.advance(lineSeconds(kFrameBytes) + delayMs / 1000.0);
     const std::vector<std::uint8_t> reply = protocol_.handle(request);
@@ -99,6 +112,15 @@ void Sensor::run() {
     std::vector<PtyLine::Arrival> arrived;
     nextGarbage_ = Clock::now();
     while (!stop_.load()) {
+        if (paused_.load()) {
+            pollfd wake{wakeRead_, POLLIN, 0};
+            if (poll(&wake, 1, -1) > 0) {
+                char drain[64];
+                while (read(wakeRead_, drain, sizeof drain) > 0) {
+                }
+            }
+            continue;
+        }
         Clock::time_point now = Clock::now();
         counters_.bytesSent += line_.writeDue(now);
         if (finder_.dropStalled(now)) {

@@ -20,9 +20,11 @@
 #include "sim/protocol.h"
 #include "sim/pty_line.h"
 #include "sim/random.h"
+#include "sim/replay.h"
 #include "sim/scene.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 
 namespace sim {
@@ -43,11 +45,15 @@ class Sensor {
 
     // Ends run(). Safe from any thread and from a signal handler.
     void requestStop() noexcept;
+    // Holds the sensor: requests wait unanswered and replies on their way stay queued until it
+    // resumes. Safe from any thread and from a signal handler.
+    void setPaused(bool paused) noexcept;
 
     const Counters &counters() const { return counters_; }
 
   private:
     void handle(const FrameFinder::Found &found);
+    void replayAnswer(const FrameFinder::Found &found);
     void sendGarbage(PtyLine::Clock::time_point now);
     void log(const char *format, ...) const;
 
@@ -62,7 +68,9 @@ class Sensor {
     OtherDevice other_;
     PtyLine::Clock::time_point nextGarbage_{};
     PtyLine::Clock::time_point started_;
+    std::optional<Replay> replay_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> paused_{false};
     int wakeRead_ = -1;
     int wakeWrite_ = -1;
 };

@@ -35,11 +35,21 @@ extern "C" void onStopSignal(int) {
     }
 }
 
+extern "C" void onPauseSignal(int sig) {
+    if (sim::Sensor *sensor = runningSensor.load()) {
+        sensor->setPaused(sig == SIGUSR1);
+    }
+}
+
 void installStopHandlers() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(sig, &action, nullptr);
+    }
+    action.sa_handler = onPauseSignal;
+    for (int sig : {SIGUSR1, SIGUSR2}) {
         sigaction(sig, &action, nullptr);
     }
 }
