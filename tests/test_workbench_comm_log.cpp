@@ -25,6 +25,8 @@
 #include "workbench/commlog/comm_log_window.h"
 #include "workbench/commlog/comm_row_text.h"
 #include "workbench/commlog/comm_table_model.h"
+#include "workbench/commlog/session_reader.h"
+#include "workbench/commlog/session_window.h"
 #include "workbench/program/workbench.h"
 #include "workbench/shared/menu_bar.h"
 
@@ -254,18 +256,24 @@ class CommLogTest : public QObject {
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-        auto lineWith = [&](const QString &direction, const QString &order) {
-            for (const QString &line : lines)
-                if (line.contains(direction) && line.contains(order))
+        QVERIFY(lines[0].startsWith("# rmox-sensor-tool session log, format 2"));
+        QVERIFY(lines[1].startsWith("# tool: rmox-sensor-tool "));
+        // The kind, then the order word among the tab-separated fields.
+        auto lineWith = [&](const QString &kind, int order) {
+            for (const QString &line : lines) {
+                const QStringList f = line.split('\t');
+                if (f.size() == 12 && f[2] == kind && f[4] == QString::number(order))
                     return line;
+            }
             return QString();
         };
-        QVERIFY(lineWith("to sensor", "7 echo check").contains("00 55 00 07 "));
-        QVERIFY(lineWith("to sensor", "7 echo check").contains(" power="));
-        QVERIFY(lineWith("from sensor", "7 echo check").contains("echo=0x00AA (line ok) pwrMode="));
-        QVERIFY(lineWith("to sensor", "2 read RAM set").contains(" para15="));
-        QVERIFY(lineWith("from sensor", "2 read RAM set").contains(" vThd="));
-        QVERIFY(!lineWith("status", "Parameter-frame received! - Line Ok!").isEmpty());
+        QVERIFY(lineWith("to", 7).contains("\t00 55 00 07 "));
+        QVERIFY(lineWith("to", 7).contains("\tpower="));
+        QVERIFY(lineWith("from", 7).contains("echo=0x00AA (line ok) pwrMode="));
+        QVERIFY(lineWith("to", 2).contains(" para15="));
+        QVERIFY(lineWith("from", 2).contains(" vThd="));
+        QVERIFY(
+            !lines.filter("\tstatus\t").filter("Parameter-frame received! - Line Ok!").isEmpty());
 
         const QByteArray errors = runToolAndKill(sim.devicePath(), {"--log", "/dev/full"}, 2500);
         QCOMPARE(errors.count("/dev/full"), 1);
@@ -285,6 +293,88 @@ class CommLogTest : public QObject {
         QCOMPARE(tool.exitCode(), 0);
         const QByteArray told = tool.readAllStandardError();
         QCOMPARE(told.count("(it is a FIFO, not a regular file)"), 1);
+    }
+
+    // A session against a sensor with faults (three bytes after every frame, short video
+    // blocks, silence after ten live frames), written to a file as --log writes it, played back
+    // by the simulator from that file and logged again: the same requests, the same replies
+    // byte for byte, the same marks and status texts, in the same order. The file opens in a
+    // window of its own with the live log's rows and decoding.
+    void replayRepeatsTheSession() {
+        QTemporaryDir dir;
+        const auto session = [&](const QStringList &sensor, const QString &path) {
+            SimProcess sim(sensor);
+            if (!sim.isRunning())
+                return SessionFile{};
+            CommLog own;
+            connect(&serial, &SerialEvents::happened, &own, &CommLog::take);
+            connect(&core, &CoreEvents::status, &own, &CommLog::takeStatus);
+            {
+                CommLogFile file(own, path);
+                toolprobe::attach(sim.devicePath());
+                toolprobe::getFromRam();
+                QTimer::singleShot(100, ClickStop);
+                CC_BTNData(panelHandle, MAIN_DATA, EVENT_COMMIT, nullptr, 0, 0);
+                CC_BTNRun(panelHandle, MAIN_RUN, EVENT_COMMIT, nullptr, 0, 0);
+                PumpEvents(100);
+                CloseCom(com);
+            }
+            disconnect(&serial, nullptr, &own, nullptr);
+            disconnect(&core, nullptr, &own, nullptr);
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? ReadSession(file.readAll()) : SessionFile{};
+        };
+        // Both sessions begin with the sensor's set on the panels, as their echo frames carry it.
+        {
+            SimProcess sim;
+            toolprobe::attach(sim.devicePath());
+            CloseCom(com);
+        }
+        const QString first = dir.filePath("first.txt");
+        const SessionFile recorded =
+            session({"--trailing-bytes", "3", "--short-video", "--live-limit", "10"}, first);
+        const SessionFile replayed = session({"--replay", first}, dir.filePath("second.txt"));
+        // Port events name the device, which is another one in the replay.
+        const auto traffic = [](const SessionFile &f) {
+            QStringList rows;
+            for (const CommRow &row : f.rows)
+                if (row.kind != RowKind::Opened)
+                    rows << QStringLiteral("%1 %2 [%3] %4")
+                                .arg(int(row.kind))
+                                .arg(QString::fromLatin1(row.bytes.toHex(' ')),
+                                     MarksText(row.marks), row.text);
+            return rows;
+        };
+        const QStringList expected = traffic(recorded);
+        QVERIFY2(recorded.problem.isEmpty(), qPrintable(recorded.problem));
+        QVERIFY(expected.filter("[trailing flushed]").size() >= 10);
+        QVERIFY(expected.filter("[short]").size() >= 1);
+        QVERIFY(expected.filter("Timeout RS232-Line!").size() == 1);
+        const QStringList got = traffic(replayed);
+        for (qsizetype i = 0; i < std::min(expected.size(), got.size()); ++i)
+            QCOMPARE(got[i], expected[i]);
+        QCOMPARE(got.size(), expected.size());
+
+        QWidget *window = OpenSessionWindow(first, rtPanelWidget(panelHandle));
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Communication log: first.txt"));
+        auto *table = window->findChild<QTableView *>("Rows");
+        QVERIFY(PumpUntil([&] { return table->model()->rowCount() == int(recorded.rows.size()); },
+                          3000));
+        const QAbstractItemModel *shown = table->model();
+        int live = 0;
+        for (int r = 0; r < shown->rowCount(); ++r)
+            if (shown->index(r, int(CommColumn::Direction)).data().toString() == "from sensor" &&
+                shown->index(r, int(CommColumn::Order)).data().toString() == "8 live values" &&
+                shown->index(r, int(CommColumn::Bytes)).data().toString() == "36") {
+                QVERIFY(shown->index(r, int(CommColumn::Decoding))
+                            .data()
+                            .toString()
+                            .contains("edge1="));
+                ++live;
+            }
+        QCOMPARE(live, 10);
+        window->close();
     }
 
     // The window takes rows in batches while shown, none while hidden; the filters and the
