@@ -32,7 +32,7 @@ CommLogFeature::CommLogFeature(CoreEvents &core, SerialEvents &serial, MenuBar &
                     QStringLiteral("Communication log"), QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(show, &QAction::triggered, this, &CommLogFeature::showWindow);
     QAction *open =
-        AddMenuItem(menus.file(), QStringLiteral("Open sess&ion…"), QStringLiteral("Open session"));
+        AddMenuItem(menus.file(), QStringLiteral("Open &session…"), QStringLiteral("Open session"));
     connect(open, &QAction::triggered, this, [] {
         QWidget *main = rtPanelWidget(ToolMainPanel());
         AskOpenPath(main, QStringLiteral("Open a saved communication log"), QString(),
