@@ -24,6 +24,9 @@ namespace {
 // As a chart recorder: the signals come about three times a second and the figures are read
 // over seconds, while the video graph shows every signal.
 constexpr int kRefreshMs = 1000;
+// The waterfall costs a few milliseconds to draw and moves by about a row a second when it
+// spans 10 minutes: it is renewed every other time.
+constexpr int kWaterfallTicks = 2;
 
 QString timeOf(const QDateTime &at) {
     return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -65,7 +68,9 @@ SignalWindow::SignalWindow(const SignalHistory &history, QWidget *parent)
                        "at least 1 level): the smaller, the steadier the edge."));
     crossings_->verticalHeader()->hide();
     crossings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    crossings_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized once to the headers: sizing to the contents on every renewal costs a layout of
+    // every cell.
+    crossings_->resizeColumnsToContents();
     top->addWidget(crossings_, 1);
     layout->addLayout(top);
     layout->addWidget(makeThresholdRow());
@@ -181,16 +186,30 @@ void SignalWindow::signalArrived() {
 }
 
 void SignalWindow::tick() {
-    if (history_.revision() == drawnRevision_) {
+    const qint64 revision = history_.revision();
+    if (revision == drawnRevision_) {
         timer_.stop();
+        if (waterfallRevision_ != revision)
+            drawWaterfall();
         return;
     }
-    refresh();
+    showNewest();
+    if (++ticks_ % kWaterfallTicks == 0)
+        drawWaterfall();
 }
 
 void SignalWindow::refresh() {
-    drawnRevision_ = history_.revision();
+    showNewest();
+    drawWaterfall();
+}
+
+void SignalWindow::drawWaterfall() {
+    waterfallRevision_ = history_.revision();
     waterfall_->update();
+}
+
+void SignalWindow::showNewest() {
+    drawnRevision_ = history_.revision();
     if (showingSaved_)
         return;
     if (history_.empty()) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // View → Video signal analysis: the figures of the last video signal with their verdicts, its
 // threshold crossings, the suggested threshold beside the signal's own, and the waterfall of
-// the last 10 minutes with the figures' trends. It follows the signals Data reads, redrawing
-// at most once a second and only while shown; a signal opened from a file stays until
-// **Back to live signals**.
+// the last 10 minutes with the figures' trends. It follows the signals Data reads while it is
+// shown: the figures once a second, the waterfall every other second. A signal opened from a
+// file stays until **Back to live signals**.
 #pragma once
 
 #include "workbench/videosignal/signal_history.h"
@@ -48,6 +48,8 @@ class SignalWindow : public QWidget {
     void showNothing();
     void showFigures(const SignalFigures &figures, const QString &source);
     void tick();
+    void showNewest();
+    void drawWaterfall();
 
     const SignalHistory &history_;
     QLabel *source_;
@@ -62,5 +64,7 @@ class SignalWindow : public QWidget {
     QTimer timer_;
     SignalFigures shown_;
     bool showingSaved_ = false;
-    qint64 drawnRevision_ = -1;
+    qint64 drawnRevision_ = -1;     // of the figures shown
+    qint64 waterfallRevision_ = -1; // of the waterfall drawn
+    int ticks_ = 0;
 };

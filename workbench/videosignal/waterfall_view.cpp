@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -117,13 +116,20 @@ QVector<int> linesOfRows(const std::deque<HistoryLine> &lines, qint64 newestMs, 
 } // namespace
 
 QRgb WaterfallView::LevelColour(int level) {
-    const double at = std::clamp(level, 0, 1023) / 1023.0 * double(kRamp.size() - 1);
-    const std::size_t i = std::min(std::size_t(at), kRamp.size() - 2);
-    const double share = at - double(i);
-    auto channel = [&](std::size_t c) {
-        return int(std::lround(kRamp[i][c] + (kRamp[i + 1][c] - kRamp[i][c]) * share));
-    };
-    return qRgb(channel(0), channel(1), channel(2));
+    static const std::array<QRgb, kTopLevel + 1> colours = [] {
+        std::array<QRgb, kTopLevel + 1> table{};
+        for (int l = 0; l <= kTopLevel; ++l) {
+            const double at = l / double(kTopLevel) * double(kRamp.size() - 1);
+            const std::size_t i = std::min(std::size_t(at), kRamp.size() - 2);
+            const double share = at - double(i);
+            auto channel = [&](std::size_t c) {
+                return int(std::lround(kRamp[i][c] + (kRamp[i + 1][c] - kRamp[i][c]) * share));
+            };
+            table[std::size_t(l)] = qRgb(channel(0), channel(1), channel(2));
+        }
+        return table;
+    }();
+    return colours[std::size_t(std::clamp(level, 0, kTopLevel))];
 }
 
 WaterfallView::WaterfallView(const SignalHistory &history, QWidget *parent)
@@ -168,27 +174,36 @@ void WaterfallView::paintEvent(QPaintEvent *) {
     const double pxPerColumn = std::max(1, last - first + 1) / double(fall.width());
     auto columnOf = [&](double position) { return (position - first) / pxPerColumn; };
 
-    painter.fillRect(fall, p.color(QPalette::Base));
-    painter.fillRect(fall, QBrush(faint, Qt::BDiagPattern));
-    QImage image(fall.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < fall.height(); ++y) {
-        if (rowLine[y] < 0)
-            continue;
-        const HistoryLine &line = lines[std::size_t(rowLine[y])];
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const auto &pos = line.signal.positions;
-        for (int i = 0; i < kVideoSamples; ++i) {
-            // Each sample fills the columns halfway to its neighbours.
-            const double before =
-                i ? (pos[std::size_t(i) - 1] + pos[std::size_t(i)]) / 2.0 : pos[0] - 0.5;
-            const double after = i + 1 < kVideoSamples
-                                     ? (pos[std::size_t(i)] + pos[std::size_t(i) + 1]) / 2.0
-                                     : pos[std::size_t(i)] + 0.5;
-            const int from = std::clamp(int(std::floor(columnOf(before))), 0, fall.width() - 1);
-            const int to = std::clamp(int(std::ceil(columnOf(after))), from + 1, fall.width());
-            std::fill(row + from, row + to, LevelColour(line.signal.samples[std::size_t(i)]));
+    // The sample each column shows: the one whose position lies nearest, none beyond the ends.
+    QVector<int> sampleOf(fall.width());
+    const std::array<std::uint16_t, kVideoSamples> *mapped = nullptr;
+    auto mapColumns = [&](const std::array<std::uint16_t, kVideoSamples> &pos) {
+        std::size_t i = 0;
+        for (int x = 0; x < fall.width(); ++x) {
+            const double at = first + (x + 0.5) * pxPerColumn;
+            while (i + 1 < pos.size() && at > (pos[i] + pos[i + 1]) / 2.0)
+                ++i;
+            sampleOf[x] = at < pos.front() - 0.5 || at > pos.back() + 0.5 ? -1 : int(i);
         }
+    };
+    QImage image(fall.size(), QImage::Format_RGB32);
+    const QRgb base = p.color(QPalette::Base).rgb(), hatch = faint.rgb();
+    for (int y = 0; y < fall.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        if (rowLine[y] < 0) {
+            for (int x = 0; x < fall.width(); ++x)
+                row[x] = (x + y) % 8 ? base : hatch;
+            continue;
+        }
+        const HistoryLine &line = lines[std::size_t(rowLine[y])];
+        // Signals of one CCD mode and window share their positions: the map is made once.
+        if (!mapped || *mapped != line.signal.positions) {
+            mapped = &line.signal.positions;
+            mapColumns(*mapped);
+        }
+        for (int x = 0; x < fall.width(); ++x)
+            row[x] =
+                sampleOf[x] < 0 ? base : LevelColour(line.signal.samples[std::size_t(sampleOf[x])]);
         for (const Crossing &c : line.figures.crossings) {
             const int x = std::clamp(int(columnOf(c.positionPx)), 1, fall.width() - 2);
             std::fill(row + x - 1, row + x + 2, (c.rising ? kRising : kFalling).rgb());
@@ -227,10 +242,10 @@ void WaterfallView::paintEvent(QPaintEvent *) {
 
     // The level scale and the marks below.
     const QRect scale(fall.left(), fall.bottom() + 6, std::min(256, fall.width() / 2), 8);
-    for (int x = 0; x < scale.width(); ++x) {
-        painter.setPen(QColor(LevelColour(x * 1023 / std::max(1, scale.width() - 1))));
-        painter.drawLine(scale.left() + x, scale.top(), scale.left() + x, scale.bottom());
-    }
+    QImage ramp(scale.width(), 1, QImage::Format_RGB32);
+    for (int x = 0; x < scale.width(); ++x)
+        ramp.setPixel(x, 0, LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
+    painter.drawImage(scale, ramp);
     painter.setPen(p.color(QPalette::WindowText));
     const QRect legendText(fall.left(), scale.bottom() + 2, fall.width(), metrics.height());
     painter.drawText(legendText, Qt::AlignLeft | Qt::AlignVCenter,
@@ -264,29 +279,26 @@ void WaterfallView::paintEvent(QPaintEvent *) {
         };
         painter.setPen(faint);
         painter.drawRect(box.adjusted(0, 0, -1, -1));
-        painter.setRenderHint(QPainter::Antialiasing);
         for (const Series &series : strip.series) {
-            QPainterPath path;
-            bool drawing = false;
+            // Runs of rows with a value, each drawn as one polyline.
+            QVector<QPointF> run;
+            auto drawRun = [&] {
+                if (run.size() > 1)
+                    painter.drawPolyline(run.constData(), int(run.size()));
+                run.clear();
+            };
+            painter.setPen(series.colour);
             for (int y = 0; y < rowLine.size(); ++y) {
                 const auto v = rowLine[y] >= 0
                                    ? series.value(lines[std::size_t(rowLine[y])].figures)
                                    : std::nullopt;
-                if (!v) {
-                    drawing = false;
-                    continue;
-                }
-                const QPointF point(xOf(*v), box.top() + y + 0.5);
-                if (drawing)
-                    path.lineTo(point);
+                if (v)
+                    run << QPointF(xOf(*v), box.top() + y + 0.5);
                 else
-                    path.moveTo(point);
-                drawing = true;
+                    drawRun();
             }
-            painter.setPen(QPen(series.colour, 1.5));
-            painter.drawPath(path);
+            drawRun();
         }
-        painter.setRenderHint(QPainter::Antialiasing, false);
         // Title and series names above, the scale's ends below, in a smaller type.
         int y = 0;
         QFont small = font();
