@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -96,23 +97,6 @@ double niceStep(double least) {
     return 10.0 * power;
 }
 
-// Which line shows at each row, or -1: the first signal at or after the row's time, if it came
-// within kGapMs.
-QVector<int> linesOfRows(const std::deque<HistoryLine> &lines, qint64 newestMs, qint64 spanMs,
-                         int rows) {
-    QVector<int> of(rows, -1);
-    for (int y = 0; y < rows; ++y) {
-        const double t = double(newestMs) - (y + 0.5) / rows * double(spanMs);
-        const auto it =
-            std::lower_bound(lines.begin(), lines.end(), t, [](const HistoryLine &line, double at) {
-                return double(line.monoMs) < at;
-            });
-        if (it != lines.end() && double(it->monoMs) - t <= kGapMs)
-            of[y] = int(it - lines.begin());
-    }
-    return of;
-}
-
 } // namespace
 
 QRgb WaterfallView::LevelColour(int level) {
@@ -142,12 +126,16 @@ QSize WaterfallView::sizeHint() const {
     return {1000, 480};
 }
 
+// The rows of the waterfall and of the trends are kept as a picture. Each row stands for a
+// fixed stretch of the monotonic clock, so that newer signals only move the picture down by
+// whole rows and only the newest rows are drawn again; a change of size, span, positions,
+// palette or a trend's scale draws it whole.
 void WaterfallView::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const QPalette p = palette();
-    const QColor text = p.color(QPalette::Text);
-    const QColor faint = Blend(p.color(QPalette::Base), text, 0.25f);
-    painter.fillRect(rect(), p.color(QPalette::Window));
+    const QColor faint = Blend(p.color(QPalette::Base), p.color(QPalette::Text), 0.25f);
+    const QColor window = p.color(QPalette::Window);
+    painter.fillRect(rect(), window);
     const QList<Strip> trendStrips = strips();
     const int stripsWidth = int(trendStrips.size()) * (kStripWidth + kGap);
     const QRect fall(kTimeAxis, kTop, width() - kTimeAxis - stripsWidth - kGap,
@@ -163,7 +151,20 @@ void WaterfallView::paintEvent(QPaintEvent *) {
     const HistoryLine &newest = lines.back();
     const qint64 spanMs =
         std::max(kLeastSpanMs, (newest.monoMs - lines.front().monoMs + 59999) / 60000 * 60000);
-    const QVector<int> rowLine = linesOfRows(lines, newest.monoMs, spanMs, fall.height());
+    const int rows = fall.height();
+    const double msPerRow = double(spanMs) / rows;
+    const auto topRow = qint64(std::ceil(double(newest.monoMs) / msPerRow));
+    // The signal a row shows: the first at or after the row's time, if it came within kGapMs.
+    auto lineAt = [&](int y) -> const HistoryLine * {
+        if (y >= rows)
+            return nullptr;
+        const double t = (double(topRow - y) - 0.5) * msPerRow;
+        const auto it =
+            std::lower_bound(lines.begin(), lines.end(), t, [](const HistoryLine &line, double at) {
+                return double(line.monoMs) < at;
+            });
+        return it != lines.end() && double(it->monoMs) - t <= kGapMs ? &*it : nullptr;
+    };
 
     // Across: from the lowest to the highest position any kept signal has.
     int first = 65535, last = 0;
@@ -174,7 +175,50 @@ void WaterfallView::paintEvent(QPaintEvent *) {
     const double pxPerColumn = std::max(1, last - first + 1) / double(fall.width());
     auto columnOf = [&](double position) { return (position - first) / pxPerColumn; };
 
+    const Drawn now{size(),      spanMs,      first, last, p.color(QPalette::Base).rgb(),
+                    faint.rgb(), window.rgb()};
+    const qint64 shift = topRow - topRow_;
+    bool whole = rows_.isNull() || !(now == drawn_) || shift < 0 || shift >= rows;
+    int fresh = whole ? rows : int(shift) + 1; // the rows drawn again, from the top
+    auto fits = [&](std::size_t s, double v) {
+        return v >= ranges_[s].first && v <= ranges_[s].second;
+    };
+    for (int y = 0; y < fresh && !whole; ++y)
+        if (const HistoryLine *line = lineAt(y))
+            for (std::size_t s = 0; s < std::size_t(trendStrips.size()); ++s)
+                for (const Series &series : trendStrips[qsizetype(s)].series)
+                    if (const auto v = series.value(line->figures); v && !fits(s, *v))
+                        whole = true;
+    if (whole) {
+        fresh = rows;
+        rows_ = QImage(width(), rows, QImage::Format_RGB32);
+        ranges_.clear();
+        for (const Strip &strip : trendStrips) {
+            double least = strip.least, most = strip.most;
+            for (int y = 0; y < rows; ++y)
+                if (const HistoryLine *line = lineAt(y))
+                    for (const Series &series : strip.series)
+                        if (const auto v = series.value(line->figures)) {
+                            least = std::min(least, *v);
+                            most = std::max(most, *v);
+                        }
+            // The strip's own scale while the values fit it, else whole steps around them.
+            const double unit = niceStep((most - least) / 4.0);
+            if (least < strip.least)
+                least = std::floor(least / unit) * unit;
+            if (most > strip.most)
+                most = std::ceil(most / unit) * unit;
+            ranges_.push_back({least, most});
+        }
+    } else {
+        std::memmove(rows_.scanLine(int(shift)), rows_.scanLine(0),
+                     std::size_t(rows_.bytesPerLine()) * std::size_t(rows - shift));
+    }
+    drawn_ = now;
+    topRow_ = topRow;
+
     // The sample each column shows: the one whose position lies nearest, none beyond the ends.
+    // Signals of one CCD mode and window share their positions: the map is made once.
     QVector<int> sampleOf(fall.width());
     const std::array<std::uint16_t, kVideoSamples> *mapped = nullptr;
     auto mapColumns = [&](const std::array<std::uint16_t, kVideoSamples> &pos) {
@@ -186,30 +230,52 @@ void WaterfallView::paintEvent(QPaintEvent *) {
             sampleOf[x] = at < pos.front() - 0.5 || at > pos.back() + 0.5 ? -1 : int(i);
         }
     };
-    QImage image(fall.size(), QImage::Format_RGB32);
-    const QRgb base = p.color(QPalette::Base).rgb(), hatch = faint.rgb();
-    for (int y = 0; y < fall.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
-        if (rowLine[y] < 0) {
+    for (int y = 0; y < fresh; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(rows_.scanLine(y));
+        std::fill(row, row + rows_.width(), now.window);
+        QRgb *fallRow = row + fall.left();
+        const HistoryLine *line = lineAt(y);
+        if (!line) {
+            // The hatching moves with the rows, as it is laid on the clock.
             for (int x = 0; x < fall.width(); ++x)
-                row[x] = (x + y) % 8 ? base : hatch;
-            continue;
+                fallRow[x] = (x + (topRow - y) % 8 + 8) % 8 ? now.base : now.hatch;
+        } else {
+            if (!mapped || *mapped != line->signal.positions) {
+                mapped = &line->signal.positions;
+                mapColumns(*mapped);
+            }
+            for (int x = 0; x < fall.width(); ++x)
+                fallRow[x] = sampleOf[x] < 0
+                                 ? now.base
+                                 : LevelColour(line->signal.samples[std::size_t(sampleOf[x])]);
+            for (const Crossing &c : line->figures.crossings) {
+                const int x = std::clamp(int(columnOf(c.positionPx)), 1, fall.width() - 2);
+                std::fill(fallRow + x - 1, fallRow + x + 2, (c.rising ? kRising : kFalling).rgb());
+            }
         }
-        const HistoryLine &line = lines[std::size_t(rowLine[y])];
-        // Signals of one CCD mode and window share their positions: the map is made once.
-        if (!mapped || *mapped != line.signal.positions) {
-            mapped = &line.signal.positions;
-            mapColumns(*mapped);
-        }
-        for (int x = 0; x < fall.width(); ++x)
-            row[x] =
-                sampleOf[x] < 0 ? base : LevelColour(line.signal.samples[std::size_t(sampleOf[x])]);
-        for (const Crossing &c : line.figures.crossings) {
-            const int x = std::clamp(int(columnOf(c.positionPx)), 1, fall.width() - 2);
-            std::fill(row + x - 1, row + x + 2, (c.rising ? kRising : kFalling).rgb());
+        // Each trend joins its value in this row to the one in the row below.
+        const HistoryLine *below = lineAt(y + 1);
+        int left = fall.right() + 1 + kGap;
+        for (std::size_t s = 0; s < std::size_t(trendStrips.size());
+             ++s, left += kStripWidth + kGap) {
+            QRgb *box = row + left;
+            std::fill(box, box + kStripWidth, now.base);
+            const auto [least, most] = ranges_[s];
+            auto xOf = [&](double v) {
+                return std::clamp(int(2 + (v - least) / (most - least) * (kStripWidth - 4)), 0,
+                                  kStripWidth - 1);
+            };
+            for (const Series &series : trendStrips[qsizetype(s)].series) {
+                const auto v = line ? series.value(line->figures) : std::nullopt;
+                if (!v)
+                    continue;
+                const auto next = below ? series.value(below->figures) : std::nullopt;
+                const int x = xOf(*v), to = next ? xOf(*next) : x;
+                std::fill(box + std::min(x, to), box + std::max(x, to) + 1, series.colour.rgb());
+            }
         }
     }
-    painter.drawImage(fall.topLeft(), image);
+    painter.drawImage(0, fall.top(), rows_);
     painter.setPen(faint);
     painter.drawRect(fall.adjusted(0, 0, -1, -1));
 
@@ -231,10 +297,12 @@ void WaterfallView::paintEvent(QPaintEvent *) {
                 return double(step);
         return 600000.0;
     }();
+    // The wall clock at the top of the picture.
+    const qint64 topWallMs = newest.wallMs + qint64(double(topRow) * msPerRow) - newest.monoMs;
     for (double back = 0; back <= double(spanMs); back += msStep) {
-        const int y = fall.top() + int(back / double(spanMs) * fall.height());
+        const int y = fall.top() + int(back / msPerRow);
         painter.drawLine(fall.left() - 4, y, fall.left(), y);
-        const QString clock = QDateTime::fromMSecsSinceEpoch(newest.wallMs - qint64(back))
+        const QString clock = QDateTime::fromMSecsSinceEpoch(topWallMs - qint64(back))
                                   .toString(QStringLiteral("HH:mm:ss"));
         painter.drawText(QRect(0, y - metrics.height() / 2, kTimeAxis - 6, metrics.height()),
                          Qt::AlignRight | Qt::AlignVCenter, clock);
@@ -246,7 +314,6 @@ void WaterfallView::paintEvent(QPaintEvent *) {
     for (int x = 0; x < scale.width(); ++x)
         ramp.setPixel(x, 0, LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
     painter.drawImage(scale, ramp);
-    painter.setPen(p.color(QPalette::WindowText));
     const QRect legendText(fall.left(), scale.bottom() + 2, fall.width(), metrics.height());
     painter.drawText(legendText, Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(QStringLiteral("level 0 … 1023 · crossings: white "
@@ -254,71 +321,29 @@ void WaterfallView::paintEvent(QPaintEvent *) {
                                                        "signal"),
                                         Qt::ElideRight, fall.width()));
 
-    // The figures as trends on the same rows.
+    // The trends' frames, titles, series and scales, in a smaller type.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    painter.setFont(small);
+    const QFontMetrics smallMetrics(small);
     int left = fall.right() + 1 + kGap;
-    for (const Strip &strip : trendStrips) {
+    for (std::size_t s = 0; s < std::size_t(trendStrips.size()); ++s, left += kStripWidth + kGap) {
+        const Strip &strip = trendStrips[qsizetype(s)];
         const QRect box(left, fall.top(), kStripWidth, fall.height());
-        left += kStripWidth + kGap;
-        painter.fillRect(box, p.color(QPalette::Base));
-        double least = strip.least, most = strip.most;
-        for (const Series &series : strip.series)
-            for (const int l : rowLine)
-                if (l >= 0)
-                    if (const auto v = series.value(lines[std::size_t(l)].figures)) {
-                        least = std::min(least, *v);
-                        most = std::max(most, *v);
-                    }
-        // The strip's own scale while the values fit it, else whole steps around them.
-        const double unit = niceStep((most - least) / 4.0);
-        if (least < strip.least)
-            least = std::floor(least / unit) * unit;
-        if (most > strip.most)
-            most = std::ceil(most / unit) * unit;
-        auto xOf = [&](double v) {
-            return box.left() + 2 + (v - least) / (most - least) * (box.width() - 4);
-        };
         painter.setPen(faint);
         painter.drawRect(box.adjusted(0, 0, -1, -1));
-        for (const Series &series : strip.series) {
-            // Runs of rows with a value, each drawn as one polyline.
-            QVector<QPointF> run;
-            auto drawRun = [&] {
-                if (run.size() > 1)
-                    painter.drawPolyline(run.constData(), int(run.size()));
-                run.clear();
-            };
-            painter.setPen(series.colour);
-            for (int y = 0; y < rowLine.size(); ++y) {
-                const auto v = rowLine[y] >= 0
-                                   ? series.value(lines[std::size_t(rowLine[y])].figures)
-                                   : std::nullopt;
-                if (v)
-                    run << QPointF(xOf(*v), box.top() + y + 0.5);
-                else
-                    drawRun();
-            }
-            drawRun();
-        }
-        // Title and series names above, the scale's ends below, in a smaller type.
-        int y = 0;
-        QFont small = font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        painter.setFont(small);
-        const QFontMetrics smallMetrics(small);
         painter.setPen(p.color(QPalette::WindowText));
-        painter.drawText(QRect(box.left(), y, box.width(), metrics.height()), Qt::AlignLeft,
+        painter.drawText(QRect(box.left(), 0, box.width(), smallMetrics.height()), Qt::AlignLeft,
                          strip.title);
         int x = box.left();
-        y += metrics.height();
         for (const Series &series : strip.series) {
             painter.setPen(series.colour);
-            painter.drawText(QPoint(x, y + metrics.ascent()), series.name);
+            painter.drawText(QPoint(x, smallMetrics.height() + smallMetrics.ascent()), series.name);
             x += smallMetrics.horizontalAdvance(series.name + ' ');
         }
         painter.setPen(p.color(QPalette::WindowText));
-        const QRect ends(box.left(), box.bottom() + 4, box.width(), metrics.height());
-        painter.drawText(ends, Qt::AlignLeft, QString::number(least));
-        painter.drawText(ends, Qt::AlignRight, QString::number(most));
-        painter.setFont(font());
+        const QRect ends(box.left(), box.bottom() + 4, box.width(), smallMetrics.height());
+        painter.drawText(ends, Qt::AlignLeft, QString::number(ranges_[s].first));
+        painter.drawText(ends, Qt::AlignRight, QString::number(ranges_[s].second));
     }
 }

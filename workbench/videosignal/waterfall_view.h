@@ -7,7 +7,10 @@
 
 #include "workbench/videosignal/signal_history.h"
 
+#include <QImage>
+#include <QVector>
 #include <QWidget>
+#include <utility>
 
 class WaterfallView : public QWidget {
     Q_OBJECT
@@ -22,5 +25,18 @@ class WaterfallView : public QWidget {
     void paintEvent(QPaintEvent *event) override;
 
   private:
+    // What the kept rows were drawn for.
+    struct Drawn {
+        QSize size;
+        qint64 spanMs = 0;
+        int first = 0, last = 0; // positions across
+        QRgb base = 0, hatch = 0, window = 0;
+        bool operator==(const Drawn &) const = default;
+    };
+
     const SignalHistory &history_;
+    QImage rows_; // the waterfall and the trends, row for row
+    Drawn drawn_;
+    qint64 topRow_ = 0;                         // the clock's row number of the first row
+    QVector<std::pair<double, double>> ranges_; // each trend's scale
 };
