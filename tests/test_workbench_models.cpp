@@ -17,6 +17,7 @@
 #include "workbench/ports/port_reconnect.h"
 #include "workbench/videosignal/signal_figures.h"
 #include "workbench/videosignal/video_csv.h"
+#include "workbench/videosignal/waterfall_view.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -515,6 +516,33 @@ class WorkbenchModelsTest : public QObject {
         }
         QVERIFY(!ReadVideoCsv(dir.path(), &error));
         QVERIFY2(error.contains("not a regular file"), qPrintable(error));
+    }
+
+    // The waterfall moved down by newer signals shows what one drawn whole over the same
+    // history shows: the rows kept, the newest drawn again, gaps hatched in step.
+    void waterfallMovesAsDrawnWhole() {
+        SignalHistory history;
+        const VideoSnapshot clean = patternSignal("clean-step", 450);
+        const VideoSnapshot noisy = patternSignal("noisy-step", 500);
+        auto take = [&](qint64 ms, const VideoSnapshot &s) {
+            history.append(ms, ms, s, AnalyseSignal(s));
+        };
+        for (qint64 ms = 0; ms < 40'000; ms += 400)
+            take(ms, ms % 2000 ? clean : noisy);
+        WaterfallView moved(history, nullptr);
+        moved.resize(900, 400);
+        moved.grab();
+        // Newer signals after a gap of 5 s: hatched rows, then rows drawn anew.
+        for (qint64 ms = 45'000; ms < 52'000; ms += 350)
+            take(ms, ms % 1400 ? noisy : clean);
+        WaterfallView whole(history, nullptr);
+        whole.resize(900, 400);
+        QCOMPARE(moved.grab().toImage(), whole.grab().toImage());
+        take(52'100, clean);
+        take(52'500, noisy);
+        WaterfallView again(history, nullptr);
+        again.resize(900, 400);
+        QCOMPARE(moved.grab().toImage(), again.grab().toImage());
     }
 
     void reconnectFollowsTheAdapter() {
