@@ -241,6 +241,9 @@ void SignalWindow::showFigures(const SignalFigures &f, const QString &source) {
         const Verdict verdict = VerdictOf(f, Figure(i));
         values_[std::size_t(i)]->setText(ValueText(f, Figure(i)));
         QLabel *label = verdicts_[std::size_t(i)];
+        // A new palette costs the label a polish: it is given only when the verdict changes.
+        if (label->text() == NameOf(verdict))
+            continue;
         label->setText(NameOf(verdict));
         QPalette p = palette();
         if (verdict == Verdict::Poor || verdict == Verdict::Marginal)
@@ -263,6 +266,10 @@ void SignalWindow::showFigures(const SignalFigures &f, const QString &source) {
                                    c.rising ? QStringLiteral("rising") : QStringLiteral("falling"),
                                    QString::number(c.movePerNoisePx, 'f', 3)};
         for (int col = 0; col < cells.size(); ++col) {
+            if (QTableWidgetItem *item = crossings_->item(r, col)) {
+                item->setText(cells[col]);
+                continue;
+            }
             auto *item = new QTableWidgetItem(cells[col]);
             item->setTextAlignment(col == 1 ? Qt::AlignLeft | Qt::AlignVCenter
                                             : Qt::AlignRight | Qt::AlignVCenter);
