@@ -115,6 +115,8 @@ set(CPACK_STRIP_FILES ON)
 # Directories as Debian wants them, whatever the umask of the build.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
     GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-# Platform plugins are loaded at run time, so shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Platform and SQL driver plugins are loaded at run time, so shlibdeps cannot see them. The
+# service history lives in SQLite; the PostgreSQL driver is only needed for a team's shared one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 include(CPack)

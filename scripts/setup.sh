@@ -8,7 +8,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${RMOX_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(qt6-base-dev qt6-serialport-dev qt6-tools-dev libqt6opengl6-dev libxcb1-dev cmake
           ninja-build g++ ccache fonts-dejavu-core help2man libqcustomplot-dev poppler-utils
-          xvfb)
+          xvfb libqt6sql6-sqlite libqt6sql6-psql postgresql)
 
 "$ROOT/scripts/install-packages.sh" "${PACKAGES[@]}"
 
