@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/options.h"
 
+#include "sim/eeprom_wear.h"
+
 #include <charconv>
 #include <limits>
 
@@ -138,6 +140,10 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             flag(o.loopback);
         } else if (name == "--talker") {
             number(kMaxTalkerBaud, o.talkerBaud, kMinTalkerBaud);
+        } else if (name == "--corrupt-eeprom") {
+            int word = 0;
+            number(kMaxParameterWord, word);
+            o.corruptEepromWord = word;
         } else {
             parsed.error = "unknown option " + std::string(args[i]);
         }
@@ -211,6 +217,8 @@ std::string usageText(std::string_view program) {
            "  --split-bytes       write replies one byte at a time, about 1 ms apart\n"
            "  --garbage           send short bursts of random bytes now and then between "
            "replies\n"
+           "  --corrupt-eeprom W  keep parameter word W (0-15) wrong after each EEPROM write,\n"
+           "                      its lowest bit flipped, like a worn cell\n"
            "\n"
            "No sensor on the line (the protocol is not answered):\n"
            "  --loopback          a loop-back plug: every byte written comes back\n"

@@ -33,6 +33,7 @@ struct Options {
     int trailingBytes = 0;
     bool splitBytes = false;
     bool garbage = false;
+    std::optional<int> corruptEepromWord; // each EEPROM write keeps this word wrong
     // No sensor on the line
     bool loopback = false; // every byte written comes back
     int talkerBaud = 0;    // another device talks unasked at this baud rate; 0: none

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/protocol.h"
 
+#include "sim/eeprom_wear.h"
+
 #include <algorithm>
 
 namespace sim {
@@ -57,7 +59,7 @@ std::vector<std::uint8_t> Protocol::handle(const Frame &request) {
     case kReadRam:
         return frameReply(kReadRam, parameters_.ram());
     case kWriteEeprom:
-        error_ = parameters_.setEeprom(request.data);
+        error_ = parameters_.setEeprom(wornEepromWrite(request.data, options_.corruptEepromWord));
         return {};
     case kReadEeprom:
         return frameReply(kReadEeprom, parameters_.eeprom());
