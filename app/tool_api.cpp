@@ -3,6 +3,7 @@
 
 #include "ops/port_setup.h"
 #include "params/panel_binding.h"
+#include "params/params.h"
 #include "runtime/runtime.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
@@ -87,4 +88,37 @@ ToolReopen ToolReopenPort(int port) {
     if (!ReopenRS232(port))
         return ToolReopen::GaveWay;
     return ret >= 0 ? ToolReopen::LineChecked : ToolReopen::OpenFailed;
+}
+
+void ToolClickSend() {
+    QueueCtrlEvent(panelHandle, MAIN_SEND, EVENT_LEFT_CLICK);
+}
+
+void ToolClickGet() {
+    QueueCtrlEvent(panelHandle, MAIN_GET, EVENT_COMMIT);
+}
+
+// As a click does: the button is on at once, its callback runs when its turn comes.
+void ToolChooseTarget(ParamPlace place) {
+    const int control = place == ParamPlace::Eeprom ? MAIN_EEPROM
+                        : place == ParamPlace::File ? MAIN_FILE
+                                                    : MAIN_RAM;
+    SetCtrlVal(panelHandle, control, 1);
+    QueueCtrlEvent(panelHandle, control, EVENT_VAL_CHANGED);
+    QueueCtrlEvent(panelHandle, control, EVENT_COMMIT);
+}
+
+void ToolShowOnPanels(const unsigned short *words) {
+    for (int w = 0; w < PNUM; ++w) {
+        const BoundControl bound = BoundControlOf(w);
+        if (bound.panel == panelPopUp && bound.control == POP_SCALEFACTOR)
+            SetCtrlVal(bound.panel, bound.control, words[w] / 1000.0);
+        else
+            SetCtrlVal(bound.panel, bound.control, int(words[w]));
+        // The controls' callbacks lock and free the controls that depend on them.
+        QueueCtrlEvent(bound.panel, bound.control, EVENT_VAL_CHANGED);
+    }
+    SetCtrlVal(panelHandle, MAIN_TOLERANCE, int(words[PacketWordOf(&tTol)]));
+    SetCtrlVal(panelHandle, MAIN_TEACHVALUE, int(words[PacketWordOf(&tVal)]));
+    SetCtrlVal(panelPopUp, POP_LASTPIXEL, int(words[PacketWordOf(&pStart)]) + kWindowLastOffset);
 }

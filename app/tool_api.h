@@ -56,3 +56,14 @@ enum class ToolReopen { LineChecked, OpenFailed, GaveWay };
 // Opens `port` again and checks its line; the check gives way to the user's input (see
 // ReopenRS232). Call it only while no operation runs.
 ToolReopen ToolReopenPort(int port);
+
+// Queue a click as the user's: each runs when no operation does, after what came before.
+// Send and Get go to the storage target chosen when they run.
+void ToolClickSend();
+void ToolClickGet();
+// Chooses where Send and Get go, as a click on the RAM, EEPROM or File button: queue it
+// after the clicks that must still go to the target chosen before.
+void ToolChooseTarget(ParamPlace place);
+// Puts `words` (PNUM of them, in packet order) on the panels' controls, as if the user typed
+// them: the sensor and the tool's variables stay as they are until a Send.
+void ToolShowOnPanels(const unsigned short *words);
