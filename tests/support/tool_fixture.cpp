@@ -15,11 +15,13 @@
 
 namespace {
 
-// The workbench's settings of a test process go to an empty folder of its own, never to the
-// user's; the processes it starts, the tool among them, inherit it.
+// The workbench's settings and its service history of a test process go to empty folders of
+// their own, never to the user's; the processes it starts, the tool among them, inherit them.
 const QTemporaryDir configHome;
 [[maybe_unused]] const bool configHomeSet =
     qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+const QTemporaryDir dataHome;
+[[maybe_unused]] const bool dataHomeSet = qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
 
 } // namespace
 

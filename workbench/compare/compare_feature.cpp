@@ -76,7 +76,7 @@ void CompareFeature::refresh() {
     markers_.update(panels_, places_.reference());
     sendTooltip_.update();
     if (window_ && window_->isVisible())
-        window_->refresh(panels_, overwrite());
+        window_->refresh(panels_, overwrite(), kept_, outsideLines());
 }
 
 Overwrite CompareFeature::overwrite() const {
@@ -97,4 +97,23 @@ CompareWindow *CompareFeature::showWindow() {
     window_->raise();
     window_->activateWindow();
     return window_;
+}
+
+void CompareFeature::setOutsideLines(const QString &key, const QStringList &lines) {
+    outside_[key] = lines;
+    schedule();
+}
+
+QStringList CompareFeature::outsideLines() const {
+    QStringList lines;
+    for (const QStringList &some : outside_)
+        for (const QString &line : some)
+            if (!line.isEmpty())
+                lines << line;
+    return lines;
+}
+
+void CompareFeature::showKeptSets(const QList<KeptSet> &sets) {
+    kept_ = sets;
+    schedule();
 }

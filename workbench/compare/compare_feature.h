@@ -8,6 +8,7 @@
 #include "workbench/compare/change_markers.h"
 #include "workbench/compare/parameter_places.h"
 #include "workbench/compare/send_tooltip.h"
+#include "workbench/shared/kept_set.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,6 +29,11 @@ class CompareFeature : public QObject {
     QList<const PlacedSet *> comparedFiles() const;
     // Shows the compare view (creating it on first use) and returns it.
     CompareWindow *showWindow();
+    // Lines another feature adds to the view's summary, under `key`; empty lines are left out.
+    void setOutsideLines(const QString &key, const QStringList &lines);
+    QStringList outsideLines() const;
+    // Sets kept elsewhere, shown as columns of their own after the files.
+    void showKeptSets(const QList<KeptSet> &sets);
 
   private:
     void watchControls();
@@ -39,6 +45,8 @@ class CompareFeature : public QObject {
     ChangeMarkers markers_;
     SendTooltip sendTooltip_;
     QPointer<CompareWindow> window_;
+    QMap<QString, QStringList> outside_;
+    QList<KeptSet> kept_;
     // Changes are gathered and shown at most 20 times a second.
     QTimer batch_;
     ParameterWords panels_{};

@@ -111,23 +111,38 @@ QString CompareWindow::summary() const {
 }
 
 // Files the core loaded or saved and files added here, newest first, one column per path.
+// Then the kept sets, in the order given.
 QList<CompareWindow::Column> CompareWindow::columns() const {
-    QList<Column> columns = {{QStringLiteral("RAM"), places_.ram()},
-                             {QStringLiteral("EEPROM"), places_.eeprom()}};
+    const auto placed = [](const QString &title, const PlacedSet *set) {
+        return set ? Column{title, StateText(*set), &set->words, set->path}
+                   : Column{title, QStringLiteral("not read"), nullptr, {}};
+    };
+    QList<Column> columns = {placed(QStringLiteral("RAM"), places_.ram()),
+                             placed(QStringLiteral("EEPROM"), places_.eeprom())};
     for (const PlacedSet *f : ComparedFiles(places_.files(), viewed_))
-        columns.append({PlaceName(*f), f});
+        columns.append(placed(PlaceName(*f), f));
+    for (const KeptSet &k : kept_)
+        columns.append({k.title, k.state, &k.words, {}});
     return columns;
 }
 
-void CompareWindow::refresh(const ParameterWords &panels, const Overwrite &overwrite) {
+void CompareWindow::refresh(const ParameterWords &panels, const Overwrite &overwrite,
+                            const QList<KeptSet> &kept, const QStringList &outside) {
+    kept_ = kept;
     fill(panels);
     QList<PlacedSet> files;
-    for (const Column &c : columns()) {
-        if (c.set && c.set->place == ParamPlace::File)
-            files << *c.set;
-    }
+    for (const PlacedSet *f : ComparedFiles(places_.files(), viewed_))
+        files << *f;
     QStringList lines{overwrite.headline};
     lines << SummaryLines(panels, places_.ram(), places_.eeprom(), files);
+    for (const KeptSet &k : kept_) {
+        const int n = int(DifferingWords(panels, k.words).size());
+        lines << (n == 0 ? QStringLiteral("Panels and %1 hold the same set").arg(k.title)
+                         : QStringLiteral("%1 difference%2 between panels and %3")
+                               .arg(n)
+                               .arg(n == 1 ? QString() : QStringLiteral("s"), k.title));
+    }
+    lines << outside;
     summary_->setText(lines.join('\n'));
 }
 
@@ -136,7 +151,7 @@ void CompareWindow::fill(const ParameterWords &panels) {
     QStringList headers = kDescriptionHeaders;
     headers << QStringLiteral("Panels\nas a Send takes them");
     for (const Column &c : sets)
-        headers << c.title + '\n' + (c.set ? StateText(*c.set) : QStringLiteral("not read"));
+        headers << c.title + '\n' + c.state;
     headers << QStringLiteral("Meaning");
     const int meaningColumn = int(headers.size()) - 1;
     table_->clear();
@@ -144,8 +159,8 @@ void CompareWindow::fill(const ParameterWords &panels) {
     table_->setColumnCount(int(headers.size()));
     table_->setHorizontalHeaderLabels(headers);
     for (int c = 0; c < sets.size(); ++c) {
-        if (sets[c].set && !sets[c].set->path.isEmpty())
-            table_->horizontalHeaderItem(kPanelsColumn + 1 + c)->setToolTip(sets[c].set->path);
+        if (!sets[c].path.isEmpty())
+            table_->horizontalHeaderItem(kPanelsColumn + 1 + c)->setToolTip(sets[c].path);
     }
     for (int w = 0; w < PNUM; ++w) {
         const ParameterInfo &info = kParameterTable[w];
@@ -155,9 +170,9 @@ void CompareWindow::fill(const ParameterWords &panels) {
         table_->setItem(w, 3, cell(QStringLiteral("%1–%2").arg(info.min).arg(info.max)));
         table_->setItem(w, kPanelsColumn, valueCell(panels[w], std::nullopt));
         for (int c = 0; c < sets.size(); ++c) {
-            const PlacedSet *set = sets[c].set;
+            const ParameterWords *words = sets[c].words;
             table_->setItem(w, kPanelsColumn + 1 + c,
-                            set ? valueCell(set->words[w], panels[w]) : cell(QStringLiteral("—")));
+                            words ? valueCell((*words)[w], panels[w]) : cell(QStringLiteral("—")));
         }
         table_->setItem(w, meaningColumn, cell(QString::fromUtf8(info.meaning)));
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "workbench/compare/set_comparison.h"
+#include "workbench/shared/kept_set.h"
 
 #include <QWidget>
 
@@ -17,8 +18,10 @@ class CompareWindow : public QWidget {
   public:
     CompareWindow(const ParameterPlaces &places, QWidget *parent);
 
-    // Shows the panels' set against the places; `overwrite` is what a Send would overwrite.
-    void refresh(const ParameterWords &panels, const Overwrite &overwrite);
+    // Shows the panels' set against the places and the `kept` sets; `overwrite` is what a Send
+    // would overwrite, `outside` lines other features add to the summary.
+    void refresh(const ParameterWords &panels, const Overwrite &overwrite,
+                 const QList<KeptSet> &kept = {}, const QStringList &outside = {});
     // Reads a parameter file into a column of its own; false (with a note) when it is not one.
     bool addFile(const QString &path);
     // Writes the table as CSV: a header row, then one row per parameter. False with `error`
@@ -41,7 +44,9 @@ class CompareWindow : public QWidget {
   private:
     struct Column {
         QString title;
-        const PlacedSet *set; // nullptr: not known yet
+        QString state;
+        const ParameterWords *words; // nullptr: not known yet
+        QString path;
     };
     QList<Column> columns() const;
     void fill(const ParameterWords &panels);
@@ -50,6 +55,7 @@ class CompareWindow : public QWidget {
 
     const ParameterPlaces &places_;
     QList<PlacedSet> viewed_; // files added here, newest first
+    QList<KeptSet> kept_;
     QLabel *summary_;
     QLabel *note_;
     QTableWidget *table_;

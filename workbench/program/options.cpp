@@ -103,9 +103,10 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("FILE"));
     const QCommandLineOption log(
         "log",
-        QStringLiteral("Write the communication log to FILE as the tool runs, from start-up on "
-                       "(a session file: every byte both ways with its times, port events and status "
-                       "texts, one row a line, written out twice a second)."),
+        QStringLiteral(
+            "Write the communication log to FILE as the tool runs, from start-up on "
+            "(a session file: every byte both ways with its times, port events and status "
+            "texts, one row a line, written out twice a second)."),
         QStringLiteral("FILE"));
     const QCommandLineOption report(
         "report",
@@ -124,7 +125,14 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("Look for a sensor on every port of the Port ring (with --port given "
                        "first), print what each one did and exit: 0 when a sensor answered, 1 "
                        "when none did, 2 on bad use. Opens no panel."));
-    parser.addOptions({help, version, port, record, log, report, analyseVideo, find});
+    const QCommandLineOption historyDb(
+        "history-db",
+        QStringLiteral("Keep the service history in LOCATION: a SQLite file, or a team's shared "
+                       "PostgreSQL database as postgresql://user@host/database (default: "
+                       "history.sqlite in the user's data folder, or the shared history set in "
+                       "View → Service history)."),
+        QStringLiteral("LOCATION"));
+    parser.addOptions({help, version, port, record, log, report, analyseVideo, find, historyDb});
     if (!parser.parse(withoutQtOptions(arguments)))
         return failure(parser.errorText());
     ParseResult r;
@@ -147,6 +155,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
     r.options.recordPath = parser.value(record);
     r.options.logPath = parser.value(log);
     r.options.reportPath = parser.value(report);
+    r.options.historyDb = parser.value(historyDb);
     QString error;
     for (const QString &value : parser.values(port))
         if (!addPort(value, r.options, error))

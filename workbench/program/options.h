@@ -13,6 +13,7 @@ struct Options {
     QString logPath;          // --log FILE: the communication log, written as the tool runs
     QString reportPath;       // --report FILE: the service report, written when the tool ends
     bool find = false;        // --find: search the ports for a sensor, print, exit
+    QString historyDb;        // --history-db: a SQLite file or postgresql:// URL; empty: default
 };
 
 // What parsing asks of main: go on with the run, or end at once with `exitCode` after

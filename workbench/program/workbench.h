@@ -20,6 +20,7 @@ class ReportFeature;
 class CompareFeature;
 class VideoSignalFeature;
 class FinderFeature;
+class HistoryFeature;
 class WindowMemory;
 
 class Workbench : public QObject {
@@ -35,9 +36,11 @@ class Workbench : public QObject {
     ReportFeature *report() const { return report_.get(); }
     VideoSignalFeature *videoSignal() const { return videoSignal_.get(); }
     FinderFeature *finder() const { return finder_.get(); }
+    HistoryFeature *history() const { return history_.get(); }
 
   private:
     void build();
+    void buildHistory();
 
     Options options_;
     CoreEvents core_;
@@ -47,6 +50,7 @@ class Workbench : public QObject {
     std::unique_ptr<MenuBar> menus_;
     std::unique_ptr<CommLogFeature> log_;
     std::unique_ptr<CompareFeature> compare_;
+    std::unique_ptr<HistoryFeature> history_;
     std::unique_ptr<CapturesFeature> graphs_;
     std::unique_ptr<TrendFeature> trend_;
     std::unique_ptr<PortsFeature> ports_;

@@ -87,7 +87,10 @@ void ReportDialog::showEvent(QShowEvent *event) {
 }
 
 bool ReportDialog::saveTo(const QString &path, QString *error) {
-    return WriteReportPdf(gather_(note_->toPlainText()), path, error);
+    if (!WriteReportPdf(gather_(note_->toPlainText()), path, error))
+        return false;
+    emit saved(path);
+    return true;
 }
 
 void ReportDialog::askPath() {

@@ -31,6 +31,9 @@ class ReportDialog : public QDialog, public KeepsSettings {
     // The note typed so far, for the next run.
     void saveSettings(QSettings &settings) const override;
 
+  signals:
+    void saved(const QString &path);
+
   protected:
     void showEvent(QShowEvent *event) override;
 

@@ -31,17 +31,21 @@ ReportFeature::~ReportFeature() {
 }
 
 ReportDialog *ReportFeature::dialog() {
-    if (!dialog_)
+    if (!dialog_) {
         dialog_ =
             new ReportDialog([this](const QString &note) { return GatherReport(sources_, note); },
                              rtPanelWidget(ToolMainPanel()));
+        connect(dialog_, &ReportDialog::saved, this, &ReportFeature::written);
+    }
     return dialog_;
 }
 
 // The event loop has ended; the port and the panels are still there to be read.
 void ReportFeature::writeAtEnd() {
     QString error;
-    if (!WriteReportPdf(GatherReport(sources_, {}), reportPath_, &error))
+    if (WriteReportPdf(GatherReport(sources_, {}), reportPath_, &error))
+        emit written(reportPath_);
+    else
         std::fprintf(stderr, "rmox-sensor-tool: service report not written: %s\n",
                      qPrintable(error));
 }

@@ -23,6 +23,10 @@ class ReportFeature : public QObject {
     // The dialog, made on first use.
     ReportDialog *dialog();
 
+  signals:
+    // A report was written to `path`.
+    void written(const QString &path);
+
   private:
     void writeAtEnd();
 

@@ -7,6 +7,7 @@
 #include "workbench/commlog/comm_row_text.h"
 #include "workbench/compare/compare_feature.h"
 #include "workbench/compare/set_comparison.h"
+#include "workbench/history/history_feature.h"
 #include "workbench/ports/port_table.h"
 #include "workbench/shared/version.h"
 #include "workbench/trend/trend_feature.h"
@@ -120,5 +121,7 @@ ServiceReport GatherReport(const ReportSources &sources, const QString &note) {
     r.live = liveValuesOf(sources.trend);
     r.problems = problemsOf(sources.log.log());
     r.note = note;
+    if (sources.history)
+        r.history = sources.history->summary();
     return r;
 }

@@ -9,12 +9,14 @@ class CommLogFeature;
 class CapturesFeature;
 class TrendFeature;
 class CompareFeature;
+class HistoryFeature;
 
 struct ReportSources {
     const CompareFeature &compare;
     const CapturesFeature &graphs;
     const TrendFeature &trend;
     const CommLogFeature &log;
+    const HistoryFeature *history = nullptr;
 };
 
 // How many of the log's problem rows the report shows, and how many files beside the panels,

@@ -249,6 +249,28 @@ QString problemsBlock(const ReportProblems &p) {
     return html;
 }
 
+QString historyBlock(const std::optional<HistorySummary> &h) {
+    if (!h)
+        return {};
+    const auto row = [](const QString &name, const QString &value) {
+        return QStringLiteral("<tr><td width=\"22%\"><b>%1</b></td><td>%2</td></tr>")
+            .arg(esc(name), esc(value));
+    };
+    QString rows =
+        row(QStringLiteral("Sensor tag"), h->tag.isEmpty() ? QStringLiteral("untagged") : h->tag) +
+        row(QStringLiteral("Technician"),
+            h->technician.isEmpty() ? QStringLiteral("—") : h->technician) +
+        row(QStringLiteral("History"), h->kept) +
+        row(QStringLiteral("Since the last visit"),
+            h->sinceLastVisit.isEmpty() ? QStringLiteral("no earlier visit of this tag kept a set")
+                                        : h->sinceLastVisit);
+    for (const QString &check : h->checks)
+        rows += row(QStringLiteral("Check"), check);
+    return heading(QStringLiteral("Service history")) +
+           QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\">%1</table>")
+               .arg(rows);
+}
+
 } // namespace
 
 QUrl VideoPictureUrl() {
@@ -257,7 +279,7 @@ QUrl VideoPictureUrl() {
 
 QString ReportHtml(const ServiceReport &report) {
     return QStringLiteral("<html><body>") + titleBlock(report) + sessionBlock(report) +
-           noteBlock(report) + parametersBlock(report.parameters) + videoBlock(report.video) +
-           liveBlock(report.live) + problemsBlock(report.problems) +
+           noteBlock(report) + historyBlock(report.history) + parametersBlock(report.parameters) +
+           videoBlock(report.video) + liveBlock(report.live) + problemsBlock(report.problems) +
            QStringLiteral("</body></html>");
 }

@@ -6,6 +6,7 @@
 
 #include "workbench/adapters/parameter_table.h"
 #include "workbench/adapters/video_snapshot.h"
+#include "workbench/history/history_summary.h"
 #include "workbench/trend/trend_store.h"
 
 #include <QDateTime>
@@ -77,4 +78,5 @@ struct ServiceReport {
     ReportLiveValues live;
     ReportProblems problems;
     QString note;
+    std::optional<HistorySummary> history; // none without the service history
 };
