@@ -77,7 +77,7 @@ HistoryFeature::HistoryFeature(CoreEvents &core, MenuBar &menus, const HistoryOp
     QAction *history = AddMenuItem(menus.view(), QStringLiteral("Service &history"),
                                    QStringLiteral("Service history"));
     connect(history, &QAction::triggered, this, &HistoryFeature::showWindow);
-    QAction *verify = AddMenuItem(menus.file(), QStringLiteral("Wr&ite and verify"),
+    QAction *verify = AddMenuItem(menus.file(), QStringLiteral("&Write and verify"),
                                   QStringLiteral("Write and verify"));
     verify->setToolTip(QStringLiteral("Send the panels' set to the chosen RAM or EEPROM, read it "
                                       "back and say whether the sensor holds it"));
