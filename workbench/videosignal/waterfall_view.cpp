@@ -135,13 +135,14 @@ void WaterfallView::paintEvent(QPaintEvent *) {
     const QPalette p = palette();
     const QColor faint = Blend(p.color(QPalette::Base), p.color(QPalette::Text), 0.25f);
     const QColor window = p.color(QPalette::Window);
-    painter.fillRect(rect(), window);
     const QList<Strip> trendStrips = strips();
     const int stripsWidth = int(trendStrips.size()) * (kStripWidth + kGap);
     const QRect fall(kTimeAxis, kTop, width() - kTimeAxis - stripsWidth - kGap,
                      height() - kTop - kLegend);
-    painter.setPen(p.color(QPalette::WindowText));
     if (history_.empty() || fall.width() < 16 || fall.height() < 16) {
+        painter.fillRect(rect(), window);
+        painter.setPen(p.color(QPalette::WindowText));
+        rows_ = QImage(); // drawn whole when signals come
         painter.drawText(rect(), Qt::AlignCenter,
                          QStringLiteral("No video signal yet: Data reads one about three "
                                         "times a second."));
@@ -275,22 +276,72 @@ void WaterfallView::paintEvent(QPaintEvent *) {
             }
         }
     }
+    // What stays while the picture only moves: the axis across, the scale, the trends' titles
+    // and scales. Laying out their texts costs more than the newest rows.
+    const QFontMetrics metrics = fontMetrics();
+    const QColor text = p.color(QPalette::WindowText);
+    if (whole) {
+        frame_ = QImage(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+        frame_.setDevicePixelRatio(devicePixelRatio());
+        frame_.fill(window);
+        QPainter decor(&frame_);
+        decor.setFont(font());
+        decor.setPen(text);
+        decor.drawText(QRect(fall.left(), 0, fall.width(), metrics.height()), Qt::AlignLeft,
+                       QStringLiteral("position along the line (px); newest signal at the top"));
+        const double pxStep = niceStep(pxPerColumn * 70);
+        for (double at = std::ceil(first / pxStep) * pxStep; at <= last; at += pxStep) {
+            const int x = fall.left() + int(columnOf(at));
+            decor.drawLine(x, kTop - 4, x, kTop);
+            decor.drawText(QRect(x - 40, kTop - 4 - metrics.height(), 80, metrics.height()),
+                           Qt::AlignCenter, QString::number(at));
+        }
+        const QRect scale(fall.left(), fall.bottom() + 6, std::min(256, fall.width() / 2), 8);
+        QImage ramp(scale.width(), 1, QImage::Format_RGB32);
+        for (int x = 0; x < scale.width(); ++x)
+            ramp.setPixel(x, 0, LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
+        decor.drawImage(scale, ramp);
+        decor.drawText(QRect(fall.left(), scale.bottom() + 2, fall.width(), metrics.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter,
+                       metrics.elidedText(QStringLiteral("level 0 … 1023 · crossings: white "
+                                                         "rising, black falling · hatched: no "
+                                                         "signal"),
+                                          Qt::ElideRight, fall.width()));
+        // The trends' titles, series and scales, in a smaller type.
+        QFont small = font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        decor.setFont(small);
+        const QFontMetrics smallMetrics(small);
+        int left = fall.right() + 1 + kGap;
+        for (std::size_t s = 0; s < std::size_t(trendStrips.size());
+             ++s, left += kStripWidth + kGap) {
+            const Strip &strip = trendStrips[qsizetype(s)];
+            decor.setPen(text);
+            decor.drawText(QRect(left, 0, kStripWidth, smallMetrics.height()), Qt::AlignLeft,
+                           strip.title);
+            int x = left;
+            for (const Series &series : strip.series) {
+                decor.setPen(series.colour);
+                decor.drawText(QPoint(x, smallMetrics.height() + smallMetrics.ascent()),
+                               series.name);
+                x += smallMetrics.horizontalAdvance(series.name + ' ');
+            }
+            decor.setPen(text);
+            const QRect ends(left, fall.bottom() + 4, kStripWidth, smallMetrics.height());
+            decor.drawText(ends, Qt::AlignLeft, QString::number(ranges_[s].first));
+            decor.drawText(ends, Qt::AlignRight, QString::number(ranges_[s].second));
+        }
+    }
+    painter.drawImage(0, 0, frame_);
     painter.drawImage(0, fall.top(), rows_);
     painter.setPen(faint);
     painter.drawRect(fall.adjusted(0, 0, -1, -1));
+    for (int s = 0, left = fall.right() + 1 + kGap; s < trendStrips.size();
+         ++s, left += kStripWidth + kGap)
+        painter.drawRect(left, fall.top(), kStripWidth - 1, fall.height() - 1);
 
-    // Positions along the line above, clock times on the left.
-    painter.setPen(p.color(QPalette::WindowText));
-    const QFontMetrics metrics = fontMetrics();
-    painter.drawText(QRect(fall.left(), 0, fall.width(), metrics.height()), Qt::AlignLeft,
-                     QStringLiteral("position along the line (px); newest signal at the top"));
-    const double pxStep = niceStep(pxPerColumn * 70);
-    for (double at = std::ceil(first / pxStep) * pxStep; at <= last; at += pxStep) {
-        const int x = fall.left() + int(columnOf(at));
-        painter.drawLine(x, kTop - 4, x, kTop);
-        painter.drawText(QRect(x - 40, kTop - 4 - metrics.height(), 80, metrics.height()),
-                         Qt::AlignCenter, QString::number(at));
-    }
+    // Clock times on the left, which change as the picture moves.
+    painter.setPen(text);
     const double msStep = [&] {
         for (const qint64 step : {5000, 10000, 15000, 30000, 60000, 120000, 300000})
             if (double(step) / double(spanMs) * fall.height() >= 3 * metrics.height())
@@ -304,46 +355,7 @@ void WaterfallView::paintEvent(QPaintEvent *) {
         painter.drawLine(fall.left() - 4, y, fall.left(), y);
         const QString clock = QDateTime::fromMSecsSinceEpoch(topWallMs - qint64(back))
                                   .toString(QStringLiteral("HH:mm:ss"));
-        painter.drawText(QRect(0, y - metrics.height() / 2, kTimeAxis - 6, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, clock);
-    }
-
-    // The level scale and the marks below.
-    const QRect scale(fall.left(), fall.bottom() + 6, std::min(256, fall.width() / 2), 8);
-    QImage ramp(scale.width(), 1, QImage::Format_RGB32);
-    for (int x = 0; x < scale.width(); ++x)
-        ramp.setPixel(x, 0, LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
-    painter.drawImage(scale, ramp);
-    const QRect legendText(fall.left(), scale.bottom() + 2, fall.width(), metrics.height());
-    painter.drawText(legendText, Qt::AlignLeft | Qt::AlignVCenter,
-                     metrics.elidedText(QStringLiteral("level 0 … 1023 · crossings: white "
-                                                       "rising, black falling · hatched: no "
-                                                       "signal"),
-                                        Qt::ElideRight, fall.width()));
-
-    // The trends' frames, titles, series and scales, in a smaller type.
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
-    painter.setFont(small);
-    const QFontMetrics smallMetrics(small);
-    int left = fall.right() + 1 + kGap;
-    for (std::size_t s = 0; s < std::size_t(trendStrips.size()); ++s, left += kStripWidth + kGap) {
-        const Strip &strip = trendStrips[qsizetype(s)];
-        const QRect box(left, fall.top(), kStripWidth, fall.height());
-        painter.setPen(faint);
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-        painter.setPen(p.color(QPalette::WindowText));
-        painter.drawText(QRect(box.left(), 0, box.width(), smallMetrics.height()), Qt::AlignLeft,
-                         strip.title);
-        int x = box.left();
-        for (const Series &series : strip.series) {
-            painter.setPen(series.colour);
-            painter.drawText(QPoint(x, smallMetrics.height() + smallMetrics.ascent()), series.name);
-            x += smallMetrics.horizontalAdvance(series.name + ' ');
-        }
-        painter.setPen(p.color(QPalette::WindowText));
-        const QRect ends(box.left(), box.bottom() + 4, box.width(), smallMetrics.height());
-        painter.drawText(ends, Qt::AlignLeft, QString::number(ranges_[s].first));
-        painter.drawText(ends, Qt::AlignRight, QString::number(ranges_[s].second));
+        painter.drawText(kTimeAxis - 6 - metrics.horizontalAdvance(clock),
+                         y - metrics.height() / 2 + metrics.ascent(), clock);
     }
 }

@@ -35,7 +35,8 @@ class WaterfallView : public QWidget {
     };
 
     const SignalHistory &history_;
-    QImage rows_; // the waterfall and the trends, row for row
+    QImage rows_;  // the waterfall and the trends, row for row
+    QImage frame_; // the rest but the clock times, drawn with them
     Drawn drawn_;
     qint64 topRow_ = 0;                         // the clock's row number of the first row
     QVector<std::pair<double, double>> ranges_; // each trend's scale
