@@ -15,11 +15,14 @@
 #include "support/tool_fixture.h"
 #include "support/tool_probe.h"
 #include "support/tool_process.h"
+#include "workbench/compare/compare_window.h"
+#include "workbench/history/history_feature.h"
 #include "workbench/program/workbench.h"
 #include "workbench/report/report_dialog.h"
 #include "workbench/report/report_document.h"
 
 #include <QAction>
+#include <QCryptographicHash>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -184,6 +187,8 @@ class ReportTest : public QObject {
             "threshold 400",
             "First edge",
             "trailing",
+            "Service history",
+            "Sensor tag untagged",
         };
         for (const QString &e : expected)
             QVERIFY2(text.contains(e), qPrintable(e + "\n--- not in ---\n" + text));
@@ -201,6 +206,24 @@ class ReportTest : public QObject {
         const QStringList fields = images[0].simplified().split(' ');
         QVERIFY2(fields.size() > 4 && fields[2] == "image" && fields[3].toInt() >= 1000,
                  qPrintable(images[0]));
+
+        // The history keeps the report with its SHA-256; a kept set it hands on shows in the
+        // compare view.
+        HistoryFeature *history = workbench->history();
+        const QString session = history->session().id;
+        const auto reports = history->keeper().read<QList<ReportRecord>>(
+            [&](HistoryStore &s) { return s.reports(session); });
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].path, pdf);
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(reports[0].sha256,
+                 QCryptographicHash::hash(written.readAll(), QCryptographicHash::Sha256).toHex());
+        emit history->compareWanted({{"EEPROM, last visit", "read", kSensorSet}});
+        auto *compare = main->findChild<CompareWindow *>();
+        QVERIFY(compare && compare->isVisible());
+        QVERIFY(PumpUntil(
+            [&] { return compare->summary().contains("panels and EEPROM, last visit"); }, 2000));
 
         // The run ends: --report writes the same report, without a note.
         NotifyRunEnding();

@@ -188,7 +188,9 @@ bool HistoryStore::open(const QString &location) {
         db.setUserName(url.userName());
         db.setPassword(url.password());
         db.setDatabaseName(url.path().mid(1));
-        db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutS));
+        db.setConnectOptions(
+            QStringLiteral("connect_timeout=%1;options=-cclient_min_messages=warning")
+                .arg(kConnectTimeoutS));
     } else {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_);
         if (!db.isValid())
