@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/history/history_keeper.h"
 
+#include "runtime/safe_file.h"
+
+void HistoryThread::run() {
+    const FileSizeSignalBlocked blocked;
+    exec();
+}
+
 HistoryKeeper::HistoryKeeper() {
     qRegisterMetaType<HistoryOpening>();
     thread_.setObjectName(QStringLiteral("history"));

@@ -19,6 +19,13 @@ struct HistoryOpening {
     QString problem;     // why the wanted database is not in use, empty when it is
 };
 
+// The history's thread: a write of the database beyond the process's file size limit fails
+// ("File too large") and leaves the history not kept, instead of ending the tool with SIGXFSZ.
+class HistoryThread : public QThread {
+  protected:
+    void run() override;
+};
+
 class HistoryKeeper : public QObject {
     Q_OBJECT
   public:
@@ -51,7 +58,7 @@ class HistoryKeeper : public QObject {
     void notKept(const QString &why);
 
   private:
-    QThread thread_;
+    HistoryThread thread_;
     QObject worker_;                      // lives on thread_: the queue's receiver
     std::unique_ptr<HistoryStore> store_; // made, used and destroyed on thread_
 };
