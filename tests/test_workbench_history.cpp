@@ -90,7 +90,7 @@ int runWriter() {
     }
 }
 
-// The bar's words while a condition settles.
+// What the history bar says.
 QString barText(const HistoryFeature &history) {
     return history.bar()->text();
 }
@@ -118,7 +118,6 @@ class HistoryTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(dir.isValid());
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
         core = std::make_unique<CoreEvents>();
         connect(core.get(), &CoreEvents::panelsReady, this,
                 [this] { menus = std::make_unique<MenuBar>(); });
