@@ -126,27 +126,38 @@ void FinderFeature::poll() {
     if (!search_)
         return;
     search_->wait(0);
+    // Taken before the rows are, so that a probe ending meanwhile still gets its row.
+    const bool finished = search_->finished();
     for (int i = 0; i < shown_.size(); ++i)
         if (!shown_[i] && search_->done(i)) {
             shown_[i] = true;
             model_.setFinding(i, search_->finding(i));
         }
-    if (!search_->finished()) {
+    if (!finished) {
         window_->showRunning(search_->doneCount(), int(shown_.size()));
         return;
     }
     QStringList answered;
-    for (int i = 0; i < shown_.size(); ++i)
-        if (search_->finding(i).answered())
-            answered << QString::number(search_->targets()[i].port);
-    end(answered.isEmpty()
-            ? QStringLiteral("Searched %1 devices in %2 s: no sensor answered.")
-                  .arg(shown_.size())
-                  .arg(double(clock_.elapsed()) / 1000, 0, 'f', 2)
-            : QStringLiteral("Searched %1 devices in %2 s: a sensor answered on port %3.")
-                  .arg(shown_.size())
-                  .arg(double(clock_.elapsed()) / 1000, 0, 'f', 2)
-                  .arg(answered.join(QStringLiteral(", "))));
+    QString inUse;
+    for (int i = 0; i < shown_.size(); ++i) {
+        const ProbeFinding f = search_->finding(i);
+        const int port = search_->targets()[i].port;
+        if (f.kind == ProbeFinding::Answered)
+            answered << QString::number(port);
+        else if (f.kind == ProbeFinding::InUse && f.answered())
+            inUse = QStringLiteral("; port %1, which the tool uses, answered its own echo check")
+                        .arg(port);
+    }
+    const QString took = QStringLiteral("%1 devices in %2 s: ")
+                             .arg(shown_.size())
+                             .arg(double(clock_.elapsed()) / 1000, 0, 'f', 2);
+    end(took +
+        (answered.isEmpty()
+             ? QString(inUse.isEmpty() ? "no sensor answered" : "no other sensor answered")
+             : QStringLiteral("a sensor answered on %1 %2")
+                   .arg(answered.size() == 1 ? "port" : "ports",
+                        answered.join(QStringLiteral(", ")))) +
+        inUse + '.');
 }
 
 void FinderFeature::cancel() {
