@@ -73,9 +73,11 @@ PtyLine::Clock::time_point OtherDevice::talk(PtyLine::Clock::time_point now, Pty
     if (options_.talkerBaud <= 0) {
         return PtyLine::Clock::time_point::max();
     }
-    if (now >= next_ && line.idle()) {
-        const std::vector<std::uint8_t> bytes = HeardAt19200(kReading, options_.talkerBaud);
-        line.send(bytes, now, false);
+    // A reading still on its way (or stuck while nobody reads the line) skips this turn.
+    if (now >= next_) {
+        if (line.idle()) {
+            line.send(HeardAt19200(kReading, options_.talkerBaud), now, false);
+        }
         next_ = now + std::chrono::milliseconds(kTalkIntervalMs);
     }
     return next_;

@@ -138,16 +138,18 @@ void FinderFeature::poll() {
         return;
     }
     QStringList answered;
-    QString inUse;
+    bool inUseAnswered = false; // under its own number, or another that names the same device
     for (int i = 0; i < shown_.size(); ++i) {
         const ProbeFinding f = search_->finding(i);
-        const int port = search_->targets()[i].port;
         if (f.kind == ProbeFinding::Answered)
-            answered << QString::number(port);
-        else if (f.kind == ProbeFinding::InUse && f.answered())
-            inUse = QStringLiteral("; port %1, which the tool uses, answered its own echo check")
-                        .arg(port);
+            answered << QString::number(search_->targets()[i].port);
+        inUseAnswered = inUseAnswered || (f.kind == ProbeFinding::InUse && f.answered());
     }
+    const QString inUse =
+        inUseAnswered
+            ? QStringLiteral("; port %1, which the tool uses, answered its own echo check")
+                  .arg(checks_.openPort())
+            : QString();
     const QString took = QStringLiteral("%1 devices in %2 s: ")
                              .arg(shown_.size())
                              .arg(double(clock_.elapsed()) / 1000, 0, 'f', 2);
