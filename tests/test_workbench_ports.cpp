@@ -549,6 +549,13 @@ class WorkbenchPortsTest : public QObject {
         InitRS232(com);
         QCOMPARE(ret, 1);
         PumpEvents(100);
+        // Port diagnostics tells the same check from the traffic the tool saw.
+        menus->view()->findChild<QAction *>("Port diagnostics")->trigger();
+        auto *view = rtPanelWidget(panelHandle)->findChild<PortDiagnosticsView *>();
+        const QString page = view->findChild<QTextBrowser *>()->toPlainText();
+        view->hide();
+        QVERIFY2(page.contains("port 1 is open and its sensor answered the echo check"),
+                 qPrintable(page));
         const qsizetype requests = inUse.standardError().count("order ");
         int tapped = 0;
         const auto tap = connect(serial.get(), &SerialEvents::happened, this, [&] { ++tapped; });

@@ -142,7 +142,15 @@ QString PortsFeature::report() const {
                          QString(details).replace('\n', QStringLiteral("; ")).toHtmlEscaped());
     }
     html += QStringLiteral("</table><h3>Last finding</h3><p>");
-    html += notes_.isEmpty() ? QStringLiteral("None: the last port opened and its sensor answered.")
-                             : notes_.join('\n').toHtmlEscaped().replace('\n', "<br>");
+    const LineCheckWatch::Verdict &check = checks_.last();
+    if (!notes_.isEmpty())
+        html += notes_.join('\n').toHtmlEscaped().replace('\n', "<br>");
+    else if (check.port && check.diagnosis.kind == LineDiagnosis::Answered && check.replyNs >= 0)
+        html += QStringLiteral("None: port %1 is open and its sensor answered the echo check %2 ms "
+                               "after it went out.")
+                    .arg(check.port)
+                    .arg(double(check.replyNs) / 1e6, 0, 'f', 1);
+    else
+        html += QStringLiteral("None: the last port opened and its sensor answered.");
     return html + QStringLiteral("</p>");
 }
