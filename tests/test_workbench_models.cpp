@@ -14,6 +14,7 @@
 #include "workbench/commlog/comm_table_model.h"
 #include "workbench/commlog/session_reader.h"
 #include "workbench/commlog/session_text.h"
+#include "workbench/finder/device_search.h"
 #include "workbench/ports/port_reconnect.h"
 #include "workbench/videosignal/signal_figures.h"
 #include "workbench/videosignal/video_csv.h"
@@ -23,7 +24,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <malloc.h>
+#include <thread>
 
 namespace {
 
@@ -543,6 +546,46 @@ class WorkbenchModelsTest : public QObject {
         WaterfallView again(history, nullptr);
         again.resize(900, 400);
         QCOMPARE(moved.grab().toImage(), again.grab().toImage());
+    }
+
+    // A device the system holds in open or close (a stalled adapter) is left behind at its
+    // limit while the search ends; Cancel ends the probes still waiting at once.
+    void searchLeavesAStalledProbeBehind() {
+        using namespace std::chrono_literals;
+        std::atomic_int stalledEnded{0};
+        std::atomic_int waitingEnded{0};
+        const DeviceSearch::Probe probe = [&](const SearchTarget &t,
+                                              const std::atomic_bool &cancel) {
+            if (t.path.endsWith("stalled")) { // deaf to cancel, as a hung open() is
+                std::this_thread::sleep_for(2 * DeviceSearch::kProbeLimitMs * 1ms);
+                ++stalledEnded;
+            } else if (t.path.endsWith("waiting")) {
+                while (!cancel)
+                    std::this_thread::sleep_for(5ms);
+                ++waitingEnded;
+            } else {
+                return ProbeFinding{ProbeFinding::Answered, {}, {}, 20.0};
+            }
+            return ProbeFinding{ProbeFinding::Silent, {}, {}};
+        };
+        const ProbeFinding own{ProbeFinding::InUse, {}, {}};
+        DeviceSearch search({{1, "sensor"}, {2, "stalled"}, {3, "own", true, true, own}}, probe);
+        for (int i = 0; i < 400 && !search.finished(); ++i)
+            search.wait(50);
+        QVERIFY(search.finished());
+        QCOMPARE(stalledEnded.load(), 0);
+        QCOMPARE(search.finding(0).kind, ProbeFinding::Answered);
+        QCOMPARE(search.finding(1).kind, ProbeFinding::Abandoned);
+        QCOMPARE(search.finding(2).kind, ProbeFinding::InUse);
+        // Its late end changes nothing.
+        QTRY_COMPARE_WITH_TIMEOUT(stalledEnded.load(), 1, 10000);
+        QCOMPARE(search.finding(1).kind, ProbeFinding::Abandoned);
+
+        DeviceSearch cancelled({{1, "waiting"}}, probe);
+        cancelled.cancel();
+        QVERIFY(cancelled.finished());
+        QCOMPARE(cancelled.finding(0).kind, ProbeFinding::Cancelled);
+        QTRY_COMPARE_WITH_TIMEOUT(waitingEnded.load(), 1, 10000);
     }
 
     void reconnectFollowsTheAdapter() {

@@ -22,6 +22,11 @@ struct DeviceSearch::Shared {
 };
 
 DeviceSearch::DeviceSearch(const QList<SearchTarget> &targets, const QByteArray &echoFrame)
+    : DeviceSearch(targets, [echoFrame](const SearchTarget &t, const std::atomic_bool &cancel) {
+          return ProbeDevice(t.path, t.present, echoFrame, cancel);
+      }) {}
+
+DeviceSearch::DeviceSearch(const QList<SearchTarget> &targets, Probe probe)
     : targets_(targets), shared_(std::make_shared<Shared>()) {
     shared_->results.resize(std::size_t(targets_.size()));
     for (int i = 0; i < targets_.size(); ++i) {
@@ -30,8 +35,8 @@ DeviceSearch::DeviceSearch(const QList<SearchTarget> &targets, const QByteArray 
             shared_->results[std::size_t(i)] = t.known;
             continue;
         }
-        std::thread([shared = shared_, i, path = t.path, present = t.present, echoFrame] {
-            ProbeFinding f = ProbeDevice(path, present, echoFrame, shared->cancel);
+        std::thread([shared = shared_, i, t, probe] {
+            ProbeFinding f = probe(t, shared->cancel);
             const std::lock_guard lock(shared->mutex);
             auto &slot = shared->results[std::size_t(i)];
             if (!slot)

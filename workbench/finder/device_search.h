@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <atomic>
+#include <functional>
 #include <memory>
 
 struct SearchTarget {
@@ -24,8 +26,12 @@ struct SearchTarget {
 class DeviceSearch {
   public:
     static constexpr int kProbeLimitMs = 1000;
+    // Looks at one device; it ends soon after `cancel` is set, unless the system holds it.
+    using Probe = std::function<ProbeFinding(const SearchTarget &, const std::atomic_bool &cancel)>;
 
+    // Sends `echoFrame` to every device that is not in use.
     DeviceSearch(const QList<SearchTarget> &targets, const QByteArray &echoFrame);
+    DeviceSearch(const QList<SearchTarget> &targets, Probe probe);
     ~DeviceSearch(); // cancels what still runs
     DeviceSearch(const DeviceSearch &) = delete;
     DeviceSearch &operator=(const DeviceSearch &) = delete;
