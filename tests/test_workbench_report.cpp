@@ -3,6 +3,7 @@
 // read, a video signal, live frames, an edit on the panels) written from the dialog with a
 // note and read back with poppler's tools; --report when the run ends, in process and from the
 // program ended by SIGTERM; the page size a locale gets.
+#include "app/tool_api.h"
 #include "ops/run_stop.h"
 #include "ops/transfer.h"
 #include "ops/video_capture.h"
@@ -17,6 +18,7 @@
 #include "support/tool_process.h"
 #include "workbench/compare/compare_window.h"
 #include "workbench/history/history_feature.h"
+#include "workbench/ports/port_table.h"
 #include "workbench/program/workbench.h"
 #include "workbench/report/report_dialog.h"
 #include "workbench/report/report_document.h"
@@ -26,6 +28,8 @@
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -264,6 +268,45 @@ class ReportTest : public QObject {
             QCOMPARE(ReportPageSize(QLocale(name)), QPageSize::Letter);
         for (const char *name : {"de_DE", "en_GB", "fr_FR", "ja_JP", "C"})
             QCOMPARE(ReportPageSize(QLocale(name)), QPageSize::A4);
+    }
+
+    // File → Replay session… plays a saved session back as the sensor: the Port ring picks
+    // its device and the tool checks the line and reads the recorded set from it; the main
+    // window, the workbench's windows and the report say it is a replay, until End replay.
+    void replayOfASession() {
+        QWidget *main = rtPanelWidget(panelHandle);
+        const QString file =
+            qEnvironmentVariable("RMOX_SOURCE_DIR") + "/fuzz/seeds/session_file/start-up.txt";
+        QAction *replay = main->findChild<QAction *>("Replay session");
+        replay->trigger();
+        auto *dialog = main->findChildren<QFileDialog *>().last();
+        dialog->selectFile(file);
+        static_cast<QDialog *>(dialog)->accept();
+        auto *banner = main->findChild<QMenuBar *>()->findChild<QLabel *>("Replay banner");
+        // The main panel is not shown here: the banner is not hidden.
+        QVERIFY(PumpUntil([&] { return !banner->isHidden(); }, 5000));
+        QVERIFY(banner->text().contains("start-up.txt: the answers come from a recorded session"));
+        QVERIFY(PumpUntil([&] { return StatusText() == "Parameter-frame received! - Line Ok!"; },
+                          5000));
+        QCOMPARE(PortTable::pathOf(ToolPortInUse()).left(9), QStringLiteral("/dev/pts/"));
+
+        main->findChild<QAction *>("Communication log")->trigger();
+        auto *log = main->findChild<QWidget *>("Communication log");
+        QVERIFY(log->findChild<QLabel *>("Replay banner")->isVisible());
+        main->findChild<QAction *>("Service report")->trigger();
+        const QString pdf = dir.filePath("replay.pdf");
+        QString error;
+        QVERIFY2(main->findChild<ReportDialog *>()->saveTo(pdf, &error), qPrintable(error));
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains("Sensor a replay of the recorded session") &&
+                     text.contains("start-up.txt, not a live sensor"),
+                 qPrintable(text));
+
+        QCOMPARE(replay->text(), QStringLiteral("End rep&lay"));
+        replay->trigger();
+        QVERIFY(PumpUntil([&] { return banner->isHidden(); }, 5000));
+        QVERIFY(!log->findChild<QLabel *>("Replay banner")->isVisible());
+        log->close();
     }
 };
 

@@ -8,6 +8,7 @@
 #include "workbench/commlog/comm_row_text.h"
 #include "workbench/shared/close_button.h"
 #include "workbench/shared/save_dialog.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -56,6 +57,7 @@ CommLogWindow::CommLogWindow(const CommLog &log, QWidget *parent)
     file_->setVisible(false);
     file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(makeControls());
     makeTable();
     layout->addWidget(table_, 1);

@@ -5,6 +5,7 @@
 #include "runtime/runtime.h"
 #include "runtime/safe_file.h"
 #include "workbench/shared/save_dialog.h"
+#include "workbench/shared/session_replay.h"
 #include "workbench/shared/shades.h"
 
 #include <QGuiApplication>
@@ -99,6 +100,7 @@ CompareWindow::CompareWindow(const ParameterPlaces &places, QWidget *parent)
     new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(summary_);
     layout->addWidget(table_, 1);
     layout->addWidget(note_);

@@ -3,6 +3,7 @@
 
 #include "workbench/finder/finder_model.h"
 #include "workbench/shared/close_button.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -57,6 +58,7 @@ FinderWindow::FinderWindow(QWidget *parent, QAbstractItemModel *model)
     connect(cancel_, &QPushButton::clicked, this, &FinderWindow::cancelAsked);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(intro);
     layout->addWidget(table_, 1);
     layout->addWidget(progress_);

@@ -2,6 +2,7 @@
 #include "workbench/ports/port_diagnostics_view.h"
 
 #include "workbench/shared/close_button.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QDialogButtonBox>
 #include <QTextBrowser>
@@ -15,6 +16,7 @@ PortDiagnosticsView::PortDiagnosticsView(QWidget *parent, std::function<QString(
     text_->setAccessibleName(QStringLiteral("Port report"));
     text_->setOpenLinks(false);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(text_);
     layout->addWidget(AddCloseButton(this));
     resize(760, 460);

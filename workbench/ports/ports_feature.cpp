@@ -7,6 +7,7 @@
 #include "workbench/ports/port_diagnostics_view.h"
 #include "workbench/ports/port_ring.h"
 #include "workbench/shared/menu_bar.h"
+#include "workbench/shared/session_replay.h"
 #include "workbench/shared/status_tip.h"
 
 #include <QAction>
@@ -47,6 +48,7 @@ PortsFeature::PortsFeature(CoreEvents &core, SerialEvents &serial, MenuBar &menu
         tell(finding_ + QStringList{what});
     });
     watch_.setWatched(ring_->table().watchedPaths());
+    connect(&SessionReplay::instance(), &SessionReplay::deviceOffered, ring_, &PortRing::choose);
 
     QAction *other = addItem(menus.file(), QStringLiteral("Open &other device\u2026"),
                              QStringLiteral("Open other device"));

@@ -15,6 +15,7 @@
 #include "workbench/program/find_command.h"
 #include "workbench/program/quit_signals.h"
 #include "workbench/report/report_feature.h"
+#include "workbench/sessions/sessions_feature.h"
 #include "workbench/shared/menu_bar.h"
 #include "workbench/shared/window_memory.h"
 #include "workbench/trend/trend_feature.h"
@@ -55,6 +56,7 @@ void Workbench::build() {
     finder_ = std::make_unique<FinderFeature>(core_, serial_, *menus_, [this] {
         return RingTargets(ports_->ring().table(), ports_->ring().scan());
     });
+    sessions_ = std::make_unique<SessionsFeature>(*menus_);
     report_ = std::make_unique<ReportFeature>(
         core_, *menus_, ReportSources{*compare_, *graphs_, *trend_, *log_, history_.get()},
         options_.reportPath);

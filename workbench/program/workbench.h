@@ -21,6 +21,7 @@ class CompareFeature;
 class VideoSignalFeature;
 class FinderFeature;
 class HistoryFeature;
+class SessionsFeature;
 class WindowMemory;
 
 class Workbench : public QObject {
@@ -56,6 +57,7 @@ class Workbench : public QObject {
     std::unique_ptr<PortsFeature> ports_;
     std::unique_ptr<VideoSignalFeature> videoSignal_;
     std::unique_ptr<FinderFeature> finder_;
+    std::unique_ptr<SessionsFeature> sessions_;
     std::unique_ptr<ReportFeature> report_;
     std::unique_ptr<QuitSignals> quit_;
     std::unique_ptr<WindowMemory> memory_;

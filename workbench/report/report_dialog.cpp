@@ -3,6 +3,7 @@
 
 #include "workbench/report/report_document.h"
 #include "workbench/shared/save_dialog.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -65,6 +66,7 @@ ReportDialog::ReportDialog(Gather gather, QWidget *parent)
             &QPushButton::clicked, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(intro);
     layout->addWidget(noteLabel);
     layout->addWidget(note_, 1);

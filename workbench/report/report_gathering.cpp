@@ -9,6 +9,7 @@
 #include "workbench/compare/set_comparison.h"
 #include "workbench/history/history_feature.h"
 #include "workbench/ports/port_table.h"
+#include "workbench/shared/session_replay.h"
 #include "workbench/shared/version.h"
 #include "workbench/trend/trend_feature.h"
 
@@ -115,6 +116,7 @@ ServiceReport GatherReport(const ReportSources &sources, const QString &note) {
     r.made = QDateTime::currentDateTime();
     r.version = VersionLine();
     r.port = portInUse();
+    r.replayOf = SessionReplay::instance().file();
     r.sessionStarted = sources.log.log().started();
     r.parameters = parametersOf(sources.compare);
     r.video = sources.graphs.lastVideoSignal();

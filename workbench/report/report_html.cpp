@@ -79,6 +79,11 @@ QString sessionBlock(const ServiceReport &r) {
         row(QStringLiteral("Report made"), timeText(r.made)) +
         row(QStringLiteral("Session started"), timeText(r.sessionStarted)) +
         row(QStringLiteral("Tool"), r.version) +
+        (r.replayOf.isEmpty()
+             ? QString()
+             : row(QStringLiteral("Sensor"),
+                   QStringLiteral("a replay of the recorded session %1, not a live sensor")
+                       .arg(r.replayOf))) +
         row(QStringLiteral("Port"), p.item.isEmpty() ? QString::number(p.number) : p.item) +
         row(QStringLiteral("Adapter"), adapterText(p)) +
         row(QStringLiteral("Serial number"),

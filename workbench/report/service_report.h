@@ -73,6 +73,7 @@ struct ServiceReport {
     QString version;
     QDateTime sessionStarted;
     ReportPort port;
+    QString replayOf; // the session file played back as the sensor; empty for a live sensor
     ReportParameters parameters;
     std::optional<VideoSnapshot> video;
     ReportLiveValues live;

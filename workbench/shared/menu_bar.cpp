@@ -5,6 +5,7 @@
 #include "runtime/runtime_qt.h"
 #include "workbench/shared/about_dialog.h"
 #include "workbench/shared/menu_items.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -29,6 +30,7 @@ MenuBar::MenuBar() {
     bar_ = new QMenuBar(main);
     bar_->setAccessibleName(QStringLiteral("Menu bar"));
     main->layout()->setMenuBar(bar_);
+    bar_->setCornerWidget(new ReplayBanner(bar_));
 
     file_ = addMenu(bar_, QStringLiteral("&File"), QStringLiteral("File"));
     view_ = addMenu(bar_, QStringLiteral("&View"), QStringLiteral("View"));

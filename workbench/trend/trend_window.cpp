@@ -2,6 +2,7 @@
 #include "workbench/trend/trend_window.h"
 
 #include "workbench/shared/close_button.h"
+#include "workbench/shared/session_replay.h"
 #include "workbench/trend/trend_chart.h"
 #include "workbench/trend/trend_statistics.h"
 
@@ -88,6 +89,7 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     readout_->setText(kReadoutHint);
     recording_->setAccessibleName(QStringLiteral("Recording"));
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(makeControls(record));
     layout->addWidget(chart_, 1);
     layout->addWidget(readout_);

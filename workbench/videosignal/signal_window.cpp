@@ -5,6 +5,7 @@
 #include "runtime/safe_file.h"
 #include "workbench/shared/close_button.h"
 #include "workbench/shared/save_dialog.h"
+#include "workbench/shared/session_replay.h"
 #include "workbench/shared/shades.h"
 #include "workbench/videosignal/figures_text.h"
 #include "workbench/videosignal/waterfall_view.h"
@@ -54,6 +55,7 @@ SignalWindow::SignalWindow(const SignalHistory &history, QWidget *parent)
     setObjectName(QStringLiteral("Video signal analysis"));
     resize(1100, 860);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addWidget(source_);
     auto *top = new QHBoxLayout;
     top->addWidget(makeFigures());
