@@ -130,7 +130,7 @@ bool parseRow(QByteArrayView line, CommRow *row) {
         for (const QByteArrayView name : split(f[6], ','))
             if (!markOf(name, &row->marks))
                 return false;
-    if (f[7] != "-" && !parseFixed(f[7], 6, &row->latencyNs))
+    if (f[7] != "-" && (!parseFixed(f[7], 6, &row->latencyNs) || row->latencyNs < 0))
         return false;
     if (f[8] != "-" && !parseInt(f[8], 1 << 30, &number))
         return false;
