@@ -4,6 +4,7 @@
 #include "app/tool_api.h"
 #include "workbench/history/history_feature.h"
 #include "workbench/shared/close_button.h"
+#include "workbench/shared/session_replay.h"
 
 #include <QBoxLayout>
 #include <QDialogButtonBox>
@@ -119,6 +120,7 @@ HistoryWindow::HistoryWindow(HistoryFeature &feature, QWidget *parent)
     buttons->addWidget(AddCloseButton(this));
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new ReplayBanner(this));
     layout->addLayout(noteRow);
     layout->addWidget(split, 1);
     layout->addWidget(message_);
