@@ -7,9 +7,11 @@
 #include <QEvent>
 #include <QFileInfo>
 
+// Made on first use and kept for the whole process: windows and features that go at the end
+// in any order may still reach it, and no QObject outlives the application at exit.
 SessionReplay &SessionReplay::instance() {
-    static SessionReplay replay;
-    return replay;
+    static SessionReplay *const replay = new SessionReplay;
+    return *replay;
 }
 
 void SessionReplay::begin(const QString &file, const QString &device) {
