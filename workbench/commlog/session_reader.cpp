@@ -203,7 +203,7 @@ bool OldLogReader::take(QByteArrayView line, CommRow *row) {
             const QByteArray word = words[i].toLatin1();
             if (markOf(word, &row->marks))
                 continue;
-            if (word.contains('.') && !parseFixed(word, 6, &row->latencyNs))
+            if (word.contains('.') && (!parseFixed(word, 6, &row->latencyNs) || row->latencyNs < 0))
                 return false;
         }
         for (qsizetype i = 1; i <= count; ++i)
