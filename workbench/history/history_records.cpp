@@ -38,6 +38,13 @@ QString SetStateText(const SetRecord &set) {
     return QStringLiteral("saved");
 }
 
+QString WordsText(const ParameterWords &words) {
+    QStringList numbers;
+    for (unsigned short w : words)
+        numbers << QString::number(w);
+    return numbers.join(' ');
+}
+
 QList<int> DifferingWordsOf(const ParameterWords &a, const ParameterWords &b) {
     QList<int> words;
     for (int w = 0; w < PNUM; ++w)

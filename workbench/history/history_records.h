@@ -76,6 +76,8 @@ QString NewRecordId();
 SessionRecord NewSession();
 // "read", "sent, unconfirmed", "sent, verified", "sent, differs in words 0, 3", "saved".
 QString SetStateText(const SetRecord &set);
+// The words as decimal numbers with a space between, as the database and the window keep them.
+QString WordsText(const ParameterWords &words);
 // "Power 700 → 650, Gain 0 → 1" for the words that differ; empty when none does.
 QString WordChanges(const ParameterWords &from, const ParameterWords &to);
 QList<int> DifferingWordsOf(const ParameterWords &a, const ParameterWords &b);

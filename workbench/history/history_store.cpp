@@ -33,13 +33,6 @@ QDateTime timeOf(const QVariant &v) {
     return QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
 }
 
-QString wordsText(const ParameterWords &words) {
-    QStringList numbers;
-    for (unsigned short w : words)
-        numbers << QString::number(w);
-    return numbers.join(' ');
-}
-
 ParameterWords wordsOf(const QString &text) {
     ParameterWords words{};
     const QStringList numbers = text.split(' ', Qt::SkipEmptyParts);
@@ -101,7 +94,7 @@ SetRecord setFrom(const QSqlQuery &q) {
 QVariantList valuesOf(const SetRecord &s) {
     return {s.id,      s.sessionId,        timeText(s.at), s.place,
             s.path,    int(s.sent),        int(s.check),   listText(s.differing),
-            s.purpose, wordsText(s.words), s.seq};
+            s.purpose, WordsText(s.words), s.seq};
 }
 
 ReportRecord reportFrom(const QSqlQuery &q) {

@@ -39,13 +39,6 @@ QPushButton *button(const QString &text, const QString &name) {
     return b;
 }
 
-QString wordsText(const ParameterWords &words) {
-    QStringList numbers;
-    for (unsigned short w : words)
-        numbers << QString::number(w);
-    return numbers.join(' ');
-}
-
 QString sessionText(const SessionRecord &s) {
     QStringList parts{QStringLiteral("%1 – %2").arg(
         localTime(s.started), s.ended.isValid()
@@ -188,7 +181,7 @@ void HistoryWindow::showSensor(const QString &tag) {
                 state += QStringLiteral(" (%1)").arg(set.purpose);
             auto *item = new QTreeWidgetItem(top, {localTime(set.at),
                                                    set.path.isEmpty() ? set.place : set.path, state,
-                                                   wordsText(set.words)});
+                                                   WordsText(set.words)});
             item->setData(0, Qt::UserRole, int(sets_.size()));
             sets_ << set;
         }
