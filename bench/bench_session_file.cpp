@@ -5,6 +5,7 @@
 //     it wrote before, both timed over the same rows, as a share of a core over the ten minutes;
 //   - the file's size, and opening it: reading, parsing, and the window showing its last rows.
 #include "link/protocol.h"
+#include "support/frames.h"
 #include "workbench/commlog/comm_log.h"
 #include "workbench/commlog/comm_log_window.h"
 #include "workbench/commlog/comm_row_text.h"
@@ -25,15 +26,6 @@ constexpr qint64 kSpanNs = 600LL * 1000 * 1000 * 1000;
 constexpr qint64 kExchangeNs = 1'000'000'000 / 26;
 constexpr int kPiece = 8;
 
-QByteArray frame(quint16 order, quint16 first, quint16 second) {
-    QByteArray bytes(kFrameBytes, '\0');
-    PutWord(bytes.data() + kSyncAt, SYNC_WORD);
-    PutWord(bytes.data() + kOrderAt, order);
-    PutWord(bytes.data() + kDataAt, first);
-    PutWord(bytes.data() + kDataAt + 2, second);
-    return bytes;
-}
-
 void fill(CommLog &log) {
     SerialTapEvent e;
     e.port = 1;
@@ -44,10 +36,10 @@ void fill(CommLog &log) {
     for (quint16 i = 0; e.nanoseconds - log.startNs() < kSpanNs - kExchangeNs; ++i) {
         const qint64 start = e.nanoseconds;
         e.kind = SerialTapEvent::Written;
-        e.bytes = frame(ORDER_LIVE_VALUES, 0, 0);
+        e.bytes = FrameOf(ORDER_LIVE_VALUES);
         e.requested = kFrameBytes;
         log.take(e);
-        const QByteArray reply = frame(ORDER_LIVE_VALUES, 300 + i % 200, 700 + i % 150);
+        const QByteArray reply = FrameOf(ORDER_LIVE_VALUES, {300 + i % 200, 700 + i % 150});
         e.kind = SerialTapEvent::Received;
         for (int at = 0; at < reply.size(); at += kPiece) {
             e.nanoseconds = start + 19'000'000 + at * 520'000;
