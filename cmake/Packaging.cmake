@@ -100,9 +100,11 @@ read, edit and write the sensor's 16-word parameter set (sensor RAM,
 EEPROM or a parameter file), watch the live measurement on a graph,
 capture the video signal with its threshold and order teach operations.
 
-The service workbench adds a port finder, a communication log, captures
-and a live trend with statistics, a parameter-set compare and a service
-report.
+The service workbench adds a sensor search over every port with a
+diagnosis of lines that do not answer, a communication log whose sessions
+can be opened and replayed, captures and a live trend with statistics, a
+parameter-set compare, an analysis of the video signal, a service history
+in SQLite or a shared PostgreSQL database, and a service report.
 
 The package also holds rmox-sensor-sim, a simulated sensor on a
 pseudo-terminal with fault modes, to try the tool without hardware.")
@@ -116,7 +118,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
     GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 # Platform and SQL driver plugins are loaded at run time, so shlibdeps cannot see them. The
-# service history lives in SQLite; the PostgreSQL driver is only needed for a team's shared one.
+# service history lives in SQLite; the PostgreSQL driver is only needed for a team's shared one,
+# so it is recommended: a tool without it keeps its history locally and says why it cannot
+# reach a postgresql:// location.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 include(CPack)

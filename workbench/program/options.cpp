@@ -130,7 +130,7 @@ ParseResult ParseCommandLine(const QStringList &arguments) {
         QStringLiteral("Keep the service history in LOCATION: a SQLite file, or a team's shared "
                        "PostgreSQL database as postgresql://user@host/database (default: "
                        "history.sqlite in the user's data folder, or the shared history set in "
-                       "View → Service history)."),
+                       "View > Service history)."),
         QStringLiteral("LOCATION"));
     parser.addOptions({help, version, port, record, log, report, analyseVideo, find, historyDb});
     if (!parser.parse(withoutQtOptions(arguments)))
