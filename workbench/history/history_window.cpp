@@ -104,7 +104,9 @@ HistoryWindow::HistoryWindow(HistoryFeature &feature, QWidget *parent)
     auto *split = new QSplitter;
     split->addWidget(sensors_);
     split->addWidget(right);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(1, 2);
+    // Wide enough for a tag, its last visit and its count without scrolling.
+    split->setSizes({400, 700});
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(compare_);
