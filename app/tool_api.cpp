@@ -72,9 +72,13 @@ bool ToolMeasuring() {
     return stop_flag != 1;
 }
 
+// As the ring does for the user: a change of value (only when there is one), then the commit.
 void ToolPickPort(int port) {
+    int shown = 0;
+    GetCtrlVal(panelHandle, MAIN_PORT, &shown);
     SetCtrlVal(panelHandle, MAIN_PORT, port);
-    QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_VAL_CHANGED);
+    if (shown != port)
+        QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_VAL_CHANGED);
     QueueCtrlEvent(panelHandle, MAIN_PORT, EVENT_COMMIT);
 }
 

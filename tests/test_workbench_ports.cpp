@@ -185,7 +185,10 @@ class WorkbenchPortsTest : public QObject {
     }
 
     // A click on "Other device..." asks for a path; the path becomes a numbered item, chosen as
-    // a user's choice is, and the tool opens it.
+    // a user's choice is, and the tool opens it: set up once for the value change and once for
+    // the commit, as when the ring is turned to another port. Given again while the ring shows
+    // it (a replay whose simulator got the same pseudo-terminal), it is only committed, as a
+    // click on the item the ring shows: set up once.
     void otherDeviceOpened() {
         SimProcess sim({"--no-pacing"});
         QVERIFY2(sim.isRunning(), qPrintable(sim.errorString()));
@@ -202,6 +205,24 @@ class WorkbenchPortsTest : public QObject {
         QCOMPARE(ring()->currentIndex(), port - 1);
         QCOMPARE(item(port), QString("%1: %2 — pseudo-terminal").arg(port).arg(sim.devicePath()));
         QCOMPARE(ring()->itemText(port), QString(PortRing::kOtherText));
+        QCOMPARE(shown.count("Init COM-Port ..."), 2);
+
+        shown.clear();
+        ring()->showPopup();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(port - 1, 0)).center());
+        QVERIFY(PumpUntil([this] { return shown.contains("Parameter-frame received! - Line Ok!"); },
+                          5000));
+        PumpEvents(500);
+        QCOMPARE(shown.count("Init COM-Port ..."), 1);
+
+        shown.clear();
+        finder->ring().choose(sim.devicePath());
+        QVERIFY(PumpUntil([this] { return shown.contains("Parameter-frame received! - Line Ok!"); },
+                          5000));
+        PumpEvents(500);
+        QCOMPARE(shown.count("Init COM-Port ..."), 1);
+        QCOMPARE(com, port);
         CloseCom(com);
     }
 
