@@ -80,7 +80,12 @@ CompareWindow::CompareWindow(const ParameterPlaces &places, QWidget *parent)
     summary_->setAccessibleName(QStringLiteral("Summary"));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     summary_->setWordWrap(true);
-    note_->setStyleSheet(QStringLiteral("color: #b00000"));
+    // A problem's shade under the palette's text, so that it reads on a dark palette too.
+    note_->setAutoFillBackground(true);
+    note_->setMargin(4);
+    QPalette shaded = note_->palette();
+    shaded.setColor(QPalette::Window, ShadeOf(shaded, Shade::Problem));
+    note_->setPalette(shaded);
     note_->hide();
     table_->setAccessibleName(QStringLiteral("Parameter sets"));
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
