@@ -7,10 +7,13 @@
 // seen: bytes arriving wake the sleep through the port's notifier, and a pass that ran a
 // callback returns at once, as does the pass after it, since its caller has likely stopped
 // waiting and processes events once between steps of its own, which a sleep would hold up.
+// Such a pass holds repaints back too, as does a wait in the moment after a request was written
+// (see paint_hold.h): they happen in the wait that follows.
+#include "app_busy.h"
 #include "events.h"
+#include "paint_hold.h"
 #include "runtime.h"
 #include "runtime_qt.h"
-#include "app_busy.h"
 #include "serial_tap.h"
 
 #include <QAbstractEventDispatcher>
@@ -30,12 +33,12 @@ constexpr int kIdleWaitMs = 5;
 // a waiting loop calls this thousands of times a second.
 class GuardTimer {
   public:
-    GuardTimer() {
+    explicit GuardTimer(int ms) {
         if (timers().size() <= depth())
             timers().push_back(std::make_unique<QTimer>());
         timer_ = timers()[depth()++].get();
         timer_->setSingleShot(true);
-        timer_->start(kIdleWaitMs);
+        timer_->start(ms);
     }
     ~GuardTimer() {
         timer_->stop();
@@ -77,11 +80,18 @@ int ProcessSystemEvents() {
     bool ranCallbacks = deliverRuntimeWork();
     std::optional<GuardTimer> guard;
     QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
-    if (!ranCallbacks && !lastPassRanCallbacks && !runtimeWorkPending()) {
-        guard.emplace();
+    const bool wait = !ranCallbacks && !lastPassRanCallbacks && !runtimeWorkPending();
+    const int settlingMs = rtRequestSettlingMs();
+    if (wait && settlingMs == 0)
+        rtReleasePaints();
+    else
+        rtBeginPaintHold();
+    if (wait) {
+        guard.emplace(settlingMs > 0 ? settlingMs : kIdleWaitMs);
         flags |= QEventLoop::WaitForMoreEvents;
     }
     QCoreApplication::processEvents(flags);
+    rtEndPaintHold();
     guard.reset();
     ranCallbacks = deliverRuntimeWork() || ranCallbacks;
     lastPassRanCallbacks = ranCallbacks;
@@ -94,6 +104,7 @@ int RunUserInterface() {
         deliverRuntimeWork();
         if (quitRequested)
             break;
+        rtReleasePaints();
         QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
         if (!runtimeWorkPending())
             flags |= QEventLoop::WaitForMoreEvents;

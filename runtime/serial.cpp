@@ -11,6 +11,7 @@
 // kernel and still count as waiting). Writes bypass Qt's unbounded write buffer and go straight to
 // the device, whose own buffer is the output queue; the output queue size is ignored. Line settings
 // out of range, or refused by the device, make the open fail with kComCannotOpen.
+#include "paint_hold.h"
 #include "runtime.h"
 #include "runtime_qt.h"
 #include "serial_device.h"
@@ -362,6 +363,8 @@ int ComWrt(int number, const char *buffer, int count) {
             break;
         }
     }
+    if (taken > 0)
+        rtNoteRequestWritten();
     if (rtTapping()) {
         keepRecentWrites(*port, buffer, taken);
         SerialTapEvent e;
