@@ -10,6 +10,8 @@
 #include "params/params.h"
 #include "runtime/runtime.h"
 #include "runtime/runtime_qt.h"
+#include "runtime/serial_tap.h"
+#include "runtime/widgets/graph_widget.h"
 #include "state/globals.h"
 #include "state/panel_controls.h"
 #include "support/pty_pair.h"
@@ -161,6 +163,36 @@ class LiveTest : public QObject {
         QCOMPARE(dimmed(panelHandle, MAIN_DATA), 0);
         getFromRam();
         QCOMPARE(StatusText(), QString("Parameter-frame received! - Line Ok!"));
+    }
+
+    // The main graph shows each live frame while the sensor answers the next request, not
+    // before that request goes out, and the last frame is shown once Data has ended.
+    void dataRepaintsTheGraphAfterTheNextRequest() {
+        ScriptedSensor sensor;
+        attach(sensor.line.slavePath());
+        sensor.requests.clear();
+        DisplayPanel(panelHandle);
+        auto *graph = qobject_cast<RtGraph *>(rtControlWidget(panelHandle, MAIN_MAINGRAPH));
+        QVERIFY(QTest::qWaitForWindowExposed(graph->window()));
+        QList<QPair<QString, int>> writes; // each request with the graph's paints when it left
+        rtSetSerialTap([&](const SerialTapEvent &e) {
+            if (e.kind == SerialTapEvent::Written)
+                writes.append({summary(e.bytes), graph->paintCount()});
+        });
+        sensor.onRequest = [&] {
+            if (sensor.requests.size() == 12)
+                ClickStop();
+        };
+        data();
+        rtSetSerialTap({});
+        QCOMPARE(writes.size(), 15);
+        for (int live = 4; live + 1 < writes.size(); live += 5) {
+            QCOMPARE(writes[live].first, QString("8"));
+            QCOMPARE(writes[live + 1].first, QString("9 0 0"));
+            QCOMPARE(writes[live + 1].second, writes[live].second);
+        }
+        QTRY_VERIFY(graph->paintCount() > writes.last().second);
+        HidePanel(panelHandle);
     }
 
     // A reply that came in after the last loop must not count for the next Run.
