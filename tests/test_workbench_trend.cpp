@@ -2,7 +2,8 @@
 // The live trend: its statistics against values worked out by hand, its memory over ten hours,
 // its steps through buckets and frames, a step of the wall clock, its cursors on frames, its
 // chart's bounded drawing, the recording of a Run against the simulated sensor started with
-// --record, a recording that meets a file size limit and recordings that cannot be written.
+// --record and that recording opened again, a recording that meets a file size limit and
+// recordings that cannot be written.
 #include "link/COM232.h"
 #include "ops/run_stop.h"
 #include "params/units.h"
@@ -17,14 +18,19 @@
 #include "workbench/program/options.h"
 #include "workbench/program/workbench.h"
 #include "workbench/trend/live_recorder.h"
+#include "workbench/trend/recording_reader.h"
+#include "workbench/trend/recording_window.h"
 #include "workbench/trend/trend_chart.h"
 #include "workbench/trend/trend_feature.h"
+#include "workbench/trend/trend_statistics.h"
 #include "workbench/trend/trend_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -273,6 +279,99 @@ class TrendTest : public QObject {
         QCOMPARE(rows.last()[13].toInt(), toolprobe::valueOf(panelHandle, MAIN_THIRDVALUE));
         scaleF = 1.0f;
         SetCtrlVal(panelHandle, MAIN_UNIT, 1);
+    }
+
+    // That recording opened with File → Open recording…: a trend window of its own with every
+    // row, each frame's values as recorded, and the statistics the live trend had of the same
+    // frames. Cut short, with a damaged row or not a recording at all, it is read up to its
+    // last whole row or refused, and says where.
+    void recordingOpensInATrendWindow() {
+        const QString path = dir.filePath("run.csv");
+        const QList<QByteArrayList> rows = CsvRows(path);
+        QVERIFY(rows.size() > 40);
+        QWidget *main = rtPanelWidget(panelHandle);
+        main->findChild<QAction *>("Open recording")->trigger();
+        auto *dialog = main->findChildren<QFileDialog *>().last();
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+        TrendWindow *opened = nullptr;
+        for (auto *w : main->findChildren<TrendWindow *>())
+            if (w->windowTitle() == "Live trend: run.csv")
+                opened = w;
+        QVERIFY(opened && opened->isVisible());
+        const auto valueLines = [](const QString &statistics) {
+            return statistics.section("Whole recording", 1).split('\n').mid(2, kStatChannels);
+        };
+        const QStringList recorded = valueLines(opened->statisticsText());
+        QCOMPARE(recorded, valueLines(TabSeparatedStatistics(
+                               {{"Whole recording", trend->store().whole(Unit::Micrometres)}},
+                               Unit::Micrometres)));
+        QVERIFY2(recorded[0].startsWith(QString("First edge\t%1\t").arg(rows.size() - 1)),
+                 qPrintable(recorded.join('\n')));
+        opened->close();
+
+        const QByteArray content = ContentOf(path);
+        const auto read = [](const QByteArray &text, TrendStore &store) {
+            QBuffer buffer;
+            buffer.setData(text);
+            buffer.open(QIODevice::ReadOnly);
+            return ReadRecording(buffer, store);
+        };
+        TrendStore store;
+        const RecordingFile whole = read(content, store);
+        QVERIFY2(whole.problem.isEmpty(), qPrintable(whole.problem));
+        QCOMPARE(whole.unit, Unit::Micrometres);
+        QCOMPARE(qsizetype(store.frames().size()), rows.size() - 1);
+        for (int r = 1; r < rows.size(); ++r) {
+            const LiveValues &v = store.frames()[std::size_t(r - 1)].values;
+            QCOMPARE(v.pixels[kFirstEdgeChannel], rows[r][1].toFloat());
+            QCOMPARE(v.micrometres[kThirdValueChannel], rows[r][13].toFloat());
+            QCOMPARE(v.micrometres[kBandHighChannel],
+                     rows[r][14].toFloat() + rows[r][15].toFloat());
+        }
+
+        const qsizetype lastRow = content.lastIndexOf('\n', content.size() - 2) + 1;
+        const qsizetype thirdLine = content.indexOf('\n', content.indexOf('\n') + 1) + 1;
+        QByteArray damaged = content;
+        damaged.replace(content.indexOf(',', thirdLine), 2, ",x");
+        const struct {
+            QByteArray text;
+            qsizetype rows;
+            QString problem;
+        } broken[] = {
+            {content.left(content.size() - 20), rows.size() - 2,
+             QString("The file ends inside line %1, a row cut short. The %2 rows before it are "
+                     "shown.")
+                 .arg(rows.size())
+                 .arg(rows.size() - 2)},
+            {damaged, 1,
+             "Line 3 is not a row of a recording: word 0 is not a number from 0 to 65535. The "
+             "row before it is shown."},
+            {content.left(lastRow).replace("um", "px") + content.mid(lastRow), rows.size() - 1,
+             QString()},
+            {"# rmox-sensor-tool session log, format 2\n", 0,
+             "It is not a recording of live frames: its first line is not the recording's "
+             "header."},
+            {LiveRecorder::header(), 0, "It holds no live frames."},
+        };
+        for (const auto &b : broken) {
+            TrendStore part;
+            const RecordingFile file = read(b.text, part);
+            QCOMPARE(file.problem, b.problem);
+            QCOMPARE(file.rows, b.rows);
+            QCOMPARE(file.refused, b.rows == 0);
+        }
+        TrendStore mixed;
+        const RecordingFile changed = read(broken[2].text, mixed);
+        QVERIFY(changed.unitChanged && changed.unit == Unit::Pixels);
+        QCOMPARE(mixed.whole(Unit::Pixels).values[0].max(),
+                 store.whole(Unit::Pixels).values[0].max());
+        WriteContent(dir.filePath("session.csv"), broken[3].text);
+        QVERIFY(!OpenRecordingWindow(dir.filePath("session.csv"), main));
+        auto *told = main->findChildren<QMessageBox *>().last();
+        QVERIFY(told->isVisible() &&
+                told->text().endsWith("cannot be opened. " + broken[3].problem));
+        told->close();
     }
 
     // A file that reaches the size limit ends the recording: whole rows only, the reason told,

@@ -40,10 +40,18 @@ QWidget *OpenSessionWindow(const QString &path, QWidget *parent) {
                     QStringLiteral("%1 could not be read: %2").arg(path, file.errorString()));
         return nullptr;
     }
-    SessionFile session = ReadSession(file.readAll());
+    const QByteArray content = file.readAll();
+    SessionFile session = ReadSession(content);
     if (session.refused) {
-        ShowProblem(parent, title,
-                    QStringLiteral("%1 cannot be opened. %2").arg(path, session.problem));
+        // The other file the workbench writes as it runs.
+        const QString recording =
+            content.startsWith("time,word0,")
+                ? QStringLiteral(" It is a recording of live frames: File → Open recording… "
+                                 "shows it.")
+                : QString();
+        ShowProblem(
+            parent, title,
+            QStringLiteral("%1 cannot be opened. %2%3").arg(path, session.problem, recording));
         return nullptr;
     }
     auto *log = new CommLog(session.started, kSessionBounds);

@@ -8,6 +8,7 @@
 #include "workbench/shared/menu_items.h"
 #include "workbench/shared/save_dialog.h"
 #include "workbench/shared/status_tip.h"
+#include "workbench/trend/recording_window.h"
 #include "workbench/trend/trend_window.h"
 
 #include <QAction>
@@ -33,6 +34,16 @@ TrendFeature::TrendFeature(CoreEvents &core, MenuBar &menus, const QString &reco
         else
             recorder_.stop();
     });
+    // Beside the item that writes recordings: a recording is no session, and it opens in a
+    // trend window, not in a log.
+    connect(AddMenuItem(menus.file(), QStringLiteral("Open re&cording…"),
+                        QStringLiteral("Open recording")),
+            &QAction::triggered, this, [] {
+                QWidget *main = rtPanelWidget(ToolMainPanel());
+                AskOpenPath(main, QStringLiteral("Open a recording of live frames"), QString(),
+                            QStringLiteral("Recordings of live frames (*.csv);;All files (*)"),
+                            [main](const QString &path) { OpenRecordingWindow(path, main); });
+            });
     connect(&recorder_, &LiveRecorder::started, this, &TrendFeature::recordingStarted);
     connect(&recorder_, &LiveRecorder::stopped, this, &TrendFeature::recordingStopped);
     connect(&core, &CoreEvents::liveFrame, this, &TrendFeature::takeFrame);

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The live trend feature: every live frame goes into the trend's store and, while a recording
 // is on, into its file. View → Live trend (Ctrl+T) shows the chart; File → Record live frames…
-// turns the recording on and off; --record FILE starts one with the first live frame.
+// turns the recording on and off; --record FILE starts one with the first live frame. File →
+// Open recording… shows a recording in a trend window of its own.
 #pragma once
 
 #include "workbench/trend/live_recorder.h"

@@ -69,17 +69,26 @@ QString differenceOf(const TrendFrame &a, const TrendFrame &b, Unit unit) {
 } // namespace
 
 TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
-    : QWidget(parent, Qt::Window), store_(store), chart_(new TrendChart(this)),
-      readout_(new QLabel(this)), statistics_(new QLabel(this)), recording_(new QLabel(this)) {
+    : TrendWindow(store, record, nullptr, Unit::Pixels, parent) {}
+
+TrendWindow::TrendWindow(std::unique_ptr<TrendStore> recording, Unit unit, QWidget *parent)
+    : TrendWindow(*recording, nullptr, std::move(recording), unit, parent) {}
+
+TrendWindow::TrendWindow(TrendStore &store, QAction *record,
+                         std::unique_ptr<TrendStore> &&recording, Unit unit, QWidget *parent)
+    : QWidget(parent, Qt::Window), recording_(std::move(recording)), store_(store),
+      chart_(new TrendChart(this)), readout_(new QLabel(this)), statistics_(new QLabel(this)),
+      recordingText_(new QLabel(this)), unit_(unit) {
     setWindowTitle(QStringLiteral("Live trend"));
     setAccessibleName(QStringLiteral("Live trend"));
-    setObjectName(QStringLiteral("Live trend"));
+    // Named apart from the live trend, so that the workbench does not remember it as that one.
+    setObjectName(live() ? QStringLiteral("Live trend") : QStringLiteral("Live trend recording"));
     resize(960, 700);
     chart_->setMinimumHeight(300);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     // The statistics are renewed every second and copied with their own button: as selectable
     // text each renewal would lay out a whole text document.
-    for (QLabel *label : {readout_, recording_})
+    for (QLabel *label : {readout_, recordingText_})
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     statistics_->setFont(fixed);
     statistics_->setTextFormat(Qt::PlainText);
@@ -87,7 +96,7 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     readout_->setAccessibleName(QStringLiteral("Cursor readout"));
     readout_->setObjectName(readout_->accessibleName());
     readout_->setText(kReadoutHint);
-    recording_->setAccessibleName(QStringLiteral("Recording"));
+    recordingText_->setAccessibleName(QStringLiteral("Recording"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new ReplayBanner(this));
     layout->addWidget(makeControls(record));
@@ -95,7 +104,7 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
     layout->addWidget(readout_);
     layout->addWidget(statistics_);
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(recording_, 1);
+    bottom->addWidget(recordingText_, 1);
     bottom->addWidget(AddCloseButton(this));
     layout->addLayout(bottom);
     timer_.setInterval(kRefreshMs);
@@ -108,10 +117,15 @@ TrendWindow::TrendWindow(TrendStore &store, QAction *record, QWidget *parent)
         drawn_ = {};
         refresh();
     });
-    QSettings settings = WorkbenchSettings();
-    follow(Span(std::clamp(
-        settings.value(SettingsGroup(objectName()) + QStringLiteral("/span"), int(span_)).toInt(),
-        int(Span::LastMinute), int(Span::All))));
+    if (live()) {
+        QSettings settings = WorkbenchSettings();
+        follow(Span(std::clamp(
+            settings.value(SettingsGroup(objectName()) + QStringLiteral("/span"), int(span_))
+                .toInt(),
+            int(Span::LastMinute), int(Span::All))));
+    } else {
+        follow(Span::All);
+    }
     connect(chart_, &TrendChart::cursorPicked, this,
             [this](int which, Millis ms) { putCursor(which, store_.nearest(ms)); });
     connect(chart_, &TrendChart::cursorStepped, this, [this](int which, bool later) {
@@ -142,9 +156,11 @@ QWidget *TrendWindow::makeControls(QAction *record) {
     auto *bar = new QWidget(this);
     auto *row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    pause_ = addButton(bar, QStringLiteral("&Pause"), QStringLiteral("Pause"));
-    pause_->setCheckable(true);
-    connect(pause_, &QToolButton::toggled, this, &TrendWindow::setPaused);
+    if (live()) {
+        pause_ = addButton(bar, QStringLiteral("&Pause"), QStringLiteral("Pause"));
+        pause_->setCheckable(true);
+        connect(pause_, &QToolButton::toggled, this, &TrendWindow::setPaused);
+    }
     spans_ = new QButtonGroup(this);
     const std::pair<Span, QString> spans[] = {
         {Span::LastMinute, QStringLiteral("Last &1 min")},
@@ -158,11 +174,13 @@ QWidget *TrendWindow::makeControls(QAction *record) {
     }
     // A click on the chosen span again returns to following it after a zoom or pan.
     connect(spans_, &QButtonGroup::idClicked, this, [this](int id) { follow(Span(id)); });
-    row->addSpacing(12);
-    QToolButton *recordButton = addButton(bar, QString(), QStringLiteral("Record"));
-    recordButton->setDefaultAction(record);
-    connect(addButton(bar, QStringLiteral("&Clear"), QStringLiteral("Clear")),
-            &QToolButton::clicked, this, &TrendWindow::clearTrend);
+    if (live()) {
+        row->addSpacing(12);
+        QToolButton *recordButton = addButton(bar, QString(), QStringLiteral("Record"));
+        recordButton->setDefaultAction(record);
+        connect(addButton(bar, QStringLiteral("&Clear"), QStringLiteral("Clear")),
+                &QToolButton::clicked, this, &TrendWindow::clearTrend);
+    }
     row->addStretch(1);
     connect(addButton(bar, QStringLiteral("Copy c&hart"), QStringLiteral("Copy chart")),
             &QToolButton::clicked, this,
@@ -190,13 +208,13 @@ void TrendWindow::setPaused(bool paused) {
         pausedRevision_ = store_.revision();
     }
     paused_ = paused && !store_.empty();
-    if (pause_->isChecked() != paused_)
+    if (pause_ && pause_->isChecked() != paused_)
         pause_->setChecked(paused_);
     refresh();
 }
 
 void TrendWindow::setRecordingText(const QString &text) {
-    recording_->setText(text);
+    recordingText_->setText(text);
 }
 
 void TrendWindow::clearTrend() {
@@ -227,6 +245,11 @@ void TrendWindow::frameArrived() {
     QMetaObject::invokeMethod(this, &TrendWindow::refresh, Qt::QueuedConnection);
 }
 
+// Live, as the main panel's unit switch shows; a file's own otherwise.
+Unit TrendWindow::unit() const {
+    return live() ? ShownUnit() : unit_;
+}
+
 Millis TrendWindow::newestShown() const {
     return paused_ ? pausedAtMs_ : store_.lastMs();
 }
@@ -236,7 +259,7 @@ void TrendWindow::refresh() {
         statistics_->setText(QStringLiteral("Waiting for live frames: start Run or Data."));
         return;
     }
-    const Unit unit = ShownUnit();
+    const Unit unit = this->unit();
     const Millis newest = newestShown();
     if (following_) {
         const Millis from = span_ == Span::All          ? store_.firstMs()
@@ -269,7 +292,7 @@ void TrendWindow::updateStatistics(const Drawn &shown, Millis to) {
 QString TrendWindow::statisticsText() const {
     if (store_.empty())
         return QString();
-    const Unit unit = ShownUnit();
+    const Unit unit = this->unit();
     return TabSeparatedStatistics(
         {{QStringLiteral("Visible span"),
           store_.over(chart_->spanFrom(), std::min(chart_->spanTo(), newestShown()), unit)},
@@ -305,7 +328,8 @@ void TrendWindow::showEvent(QShowEvent *event) {
     chart_->setFocus();
     drawn_ = {};
     refresh();
-    timer_.start();
+    if (live())
+        timer_.start();
 }
 
 void TrendWindow::hideEvent(QHideEvent *event) {
