@@ -28,7 +28,6 @@ const CurveStyle kCurves[] = {
     {kThirdValueChannel, "Third value", QColor(148, 103, 189), Qt::SolidLine},
     {kTeachValueChannel, "Teach value", QColor(44, 140, 44), Qt::DashLine},
 };
-constexpr int kValueCurves = 4;
 
 double keyOf(Millis ms) {
     return double(ms) / 1000.0;
@@ -176,7 +175,7 @@ Millis TrendChart::spanTo() const {
     return msOf(xAxis->range().upper);
 }
 
-void TrendChart::draw(const TrendStore &store, Millis from, Millis to, Unit unit) {
+void TrendChart::drawFrames(const TrendStore &store, Millis from, Millis to, Unit unit) {
     static_cast<WallClockTicker *>(xAxis->ticker().data())->setOffset(store.wallOf(0));
     for (auto &p : points_)
         p.clear();

@@ -20,7 +20,7 @@ class TrendChart : public QCustomPlot {
     explicit TrendChart(QWidget *parent = nullptr);
 
     // Draws the store's frames between `from` and `to` in `unit` (without replotting).
-    void draw(const TrendStore &store, Millis from, Millis to, Unit unit);
+    void drawFrames(const TrendStore &store, Millis from, Millis to, Unit unit);
     // Sets the time axis without it counting as the user's zoom or pan.
     void showSpan(Millis from, Millis to);
     Millis spanFrom() const;

@@ -222,7 +222,7 @@ void TrendWindow::clearTrend() {
     chart_->clearCursors();
     setPaused(false);
     drawn_ = {};
-    chart_->draw(store_, 0, 0, unit_);
+    chart_->drawFrames(store_, 0, 0, unit_);
     chart_->replot(QCustomPlot::rpQueuedReplot);
     updateReadout();
     statistics_->clear();
@@ -274,7 +274,7 @@ void TrendWindow::refresh() {
         return;
     const bool unitChanged = unit != unit_;
     unit_ = unit;
-    chart_->draw(store_, now.from, to, unit);
+    chart_->drawFrames(store_, now.from, to, unit);
     updateStatistics(now, to);
     if (unitChanged)
         updateReadout();
