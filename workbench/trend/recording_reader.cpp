@@ -133,6 +133,47 @@ QString stoppedAt(const QString &what, std::int64_t rows) {
                              : QStringLiteral(" The %1 rows before it are shown.").arg(rows));
 }
 
+// The file's lines, read in large pieces: a line at a time, a device reads slowly.
+class Lines {
+  public:
+    enum Kind { Whole, CutShort, TooLong, End };
+
+    explicit Lines(QIODevice &file) : file_(file) {}
+
+    // The next line, without its end.
+    Kind next(QByteArrayView *line) {
+        for (;;) {
+            const qsizetype end = buffer_.indexOf('\n', at_);
+            const qsizetype left = buffer_.size() - at_;
+            if (end >= 0 && end - at_ < kLongestLine) {
+                *line = QByteArrayView(buffer_).sliced(at_, end - at_);
+                at_ = end + 1;
+                return Whole;
+            }
+            if (end >= 0 || left >= kLongestLine)
+                return TooLong;
+            if (ended_) {
+                *line = QByteArrayView(buffer_).sliced(at_);
+                at_ = buffer_.size();
+                return left ? CutShort : End;
+            }
+            buffer_.remove(0, at_);
+            at_ = 0;
+            const QByteArray more = file_.read(kPieceBytes);
+            ended_ = more.isEmpty();
+            buffer_ += more;
+        }
+    }
+
+  private:
+    static constexpr qint64 kPieceBytes = 256 * 1024;
+
+    QIODevice &file_;
+    QByteArray buffer_;
+    qsizetype at_ = 0;
+    bool ended_ = false;
+};
+
 } // namespace
 
 RecordingFile ReadRecording(QIODevice &file, TrendStore &store) {
@@ -140,12 +181,13 @@ RecordingFile ReadRecording(QIODevice &file, TrendStore &store) {
     const QByteArrayView header(LiveRecorder::header(),
                                 qsizetype(std::strlen(LiveRecorder::header())) - 1);
     bool pixelRows = false, micrometreRows = false;
-    char buffer[kLongestLine];
+    Lines lines(file);
     std::int64_t lineNumber = 0;
     for (;;) {
-        const qint64 got = file.readLine(buffer, sizeof buffer);
-        if (got <= 0) {
-            if (got < 0 && !file.atEnd())
+        QByteArrayView line;
+        const Lines::Kind kind = lines.next(&line);
+        if (kind == Lines::End) {
+            if (!file.atEnd())
                 result.problem = stoppedAt(QStringLiteral("Reading stopped after line %1: %2.")
                                                .arg(lineNumber)
                                                .arg(file.errorString()),
@@ -153,28 +195,24 @@ RecordingFile ReadRecording(QIODevice &file, TrendStore &store) {
             break;
         }
         ++lineNumber;
-        QByteArrayView line(buffer, got);
-        const bool whole = line.endsWith('\n');
-        if (whole)
-            line.chop(1);
         if (line.endsWith('\r')) // passed through a system that ends lines so
             line.chop(1);
         if (lineNumber == 1) {
-            if (line != header) {
+            if (kind != Lines::Whole || line != header) {
                 result.problem = QStringLiteral("It is not a recording of live frames: its first "
                                                 "line is not the recording's header.");
                 break;
             }
             continue;
         }
-        if (!whole && got == kLongestLine - 1) {
+        if (kind == Lines::TooLong) {
             result.problem = stoppedAt(
                 QStringLiteral("Line %1 is not a row of a recording: it is longer than any row.")
                     .arg(lineNumber),
                 result.rows);
             break;
         }
-        if (!whole) {
+        if (kind == Lines::CutShort) {
             result.problem = stoppedAt(
                 QStringLiteral("The file ends inside line %1, a row cut short.").arg(lineNumber),
                 result.rows);
