@@ -286,6 +286,11 @@ class ReportTest : public QObject {
         // The main panel is not shown here: the banner is not hidden.
         QVERIFY(PumpUntil([&] { return !banner->isHidden(); }, 5000));
         QVERIFY(banner->text().contains("start-up.txt: the answers come from a recorded session"));
+        // Tinted on the menu bar too, whose own background role its children would take.
+        const QRgb strip = banner->grab().toImage().pixel(1, 1);
+        QCOMPARE(strip, banner->palette().color(QPalette::Window).rgb());
+        auto *bar = main->findChild<QMenuBar *>();
+        QVERIFY(strip != bar->palette().color(bar->backgroundRole()).rgb());
         QVERIFY(PumpUntil([&] { return StatusText() == "Parameter-frame received! - Line Ok!"; },
                           5000));
         QCOMPARE(PortTable::pathOf(ToolPortInUse()).left(9), QStringLiteral("/dev/pts/"));

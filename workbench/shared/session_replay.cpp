@@ -31,6 +31,8 @@ ReplayBanner::ReplayBanner(QWidget *parent) : QLabel(parent) {
     setObjectName(QStringLiteral("Replay banner"));
     setAccessibleName(QStringLiteral("Replay banner"));
     setAutoFillBackground(true);
+    // Set, not inherited: on the menu bar a child takes the bar's own role, which is not shaded.
+    setBackgroundRole(QPalette::Window);
     setMargin(4);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     paint();
