@@ -12,7 +12,7 @@ BUILD="${RMOX_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 SECONDS_EACH="${1:-60}"
 shift $(($# > 0 ? 1 : 0))
 TARGETS=("$@")
-((${#TARGETS[@]})) || TARGETS=(receive param_file panel_file session_file)
+((${#TARGETS[@]})) || TARGETS=(receive param_file panel_file session_file recording)
 
 # Beyond the packages of the ordinary build (scripts/setup.sh): clang and its sanitizer and
 # libFuzzer runtime, installed the same way.
