@@ -53,6 +53,7 @@ struct ScriptedSensor {
     QList<QByteArray> requests;
     bool muteLive = false;
     std::function<void()> onRequest;
+    std::function<void(QByteArray &)> onReply; // may change a reply before it goes out
     QTimer poll;
 
     ScriptedSensor() {
@@ -77,8 +78,11 @@ struct ScriptedSensor {
             const QByteArray request = pending.left(kFrameBytes);
             pending.remove(0, kFrameBytes);
             requests << request;
+            QByteArray answer = reply(request);
+            if (onReply)
+                onReply(answer);
             if (!(muteLive && request[3] == kLiveOrder))
-                line.send(reply(request));
+                line.send(answer);
             if (onRequest)
                 onRequest();
         }
@@ -182,6 +186,12 @@ class LiveTest : public QObject {
         sensor.onRequest = [&] {
             if (sensor.requests.size() == 12)
                 ClickStop();
+        };
+        // Each live frame moves the second edge, so each one changes the picture.
+        int frames = 0;
+        sensor.onReply = [&](QByteArray &reply) {
+            if (reply[3] == kLiveOrder)
+                reply[7] = char(100 + 40 * ++frames);
         };
         data();
         rtSetSerialTap({});

@@ -7,6 +7,8 @@
 #include "runtime/widgets/graph_widget.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QScreen>
 #include <QtTest>
 
 #include <cstdint>
@@ -96,6 +98,7 @@ class TestRuntimeGraph : public QObject {
     void init();
 
     void editsBetweenPaintsCostOnePaint();
+    void framesRepaintedInPartsLeaveTheWholePicture();
     void drawsItemsInPlaceClippedWithCursorsOnTop();
     void samplesAboveTheAxisAreCutAtThePlotArea();
 
@@ -143,6 +146,45 @@ void TestRuntimeGraph::editsBetweenPaintsCostOnePaint() {
     QCOMPARE(graph.paintCount(), before + 1);
     QCoreApplication::processEvents();
     QCOMPARE(graph.paintCount(), before + 1);
+}
+
+// Live frames as the tool draws them, edges moving a little or far, rectangles coming and going,
+// cursors crossing one another and the axis's end: after each, what the screen shows is what a
+// whole drawing of the graph shows, though only what changed was repainted.
+void TestRuntimeGraph::framesRepaintedInPartsLeaveTheWholePicture() {
+    RtGraph graph;
+    mainGraph(graph, 640, 320);
+    graph.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&graph));
+    QTest::qWait(20);
+    const auto onScreen = [&] {
+        return graph.screen()
+            ->grabWindow(graph.winId())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto whole = [&] { return graph.grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    QRandomGenerator random(29);
+    double left = 300, right = 700;
+    for (int frame = 0; frame < 60; ++frame) {
+        const bool jump = frame % 10 == 9;
+        left = std::clamp(left + (jump ? random.bounded(-200, 200) : random.bounded(-3, 4)), 0.0,
+                          1024.0);
+        right = std::clamp(right + (jump ? random.bounded(-200, 200) : random.bounded(-3, 4)), 0.0,
+                           1024.0);
+        GraphModel &model = graph.editModel();
+        model.plots.clear();
+        model.cursors[1] = {(left + right) / 2, frame % 7 == 6 ? 2.0 : 0.75};
+        model.cursors[2] = {left + 20, 0.75};
+        model.cursors[3] = {frame % 5 == 4 ? 1024.0 : right - 20, 0.75};
+        model.plots.push_back(rectangle(0, 0.25, left, 1.0, VAL_RED));
+        if (frame % 4 != 3)
+            model.plots.push_back(rectangle(right, 0.25, 1024, 1.0, VAL_RED));
+        model.plots.push_back(rectangle(left - 40, 0, left + 40, 0.25, VAL_GREEN));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(onScreen(), whole());
+    }
 }
 
 void TestRuntimeGraph::drawsItemsInPlaceClippedWithCursorsOnTop() {
@@ -326,6 +368,8 @@ void TestRuntimeGraph::axisRangesAndOneRepaintForManyCalls() {
         PlotRectangle(panel_, kGraph, 0, 0, 100, 0.25, VAL_GREEN, VAL_GREEN);
         SetGraphCursor(panel_, kGraph, 1, pass, 0.75);
     }
+    // One pass weighs the changes, the next paints them.
+    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QCOMPARE(graph->paintCount(), before + 1);
     QCOMPARE(model.plots.size(), std::size_t(2));

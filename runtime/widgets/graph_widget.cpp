@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "graph_widget.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
+#include <QRegion>
 #include <QStaticText>
 
 #include <algorithm>
@@ -14,6 +16,11 @@
 #include <vector>
 
 namespace {
+
+QEvent::Type modelChangedEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
 
 constexpr int kOuterMargin = 6;
 constexpr int kTickLength = 4;
@@ -292,51 +299,71 @@ const QStaticText &cursorLabel(int number, const QFont &font) {
     return label;
 }
 
-// Cursors: a line over the full plot height with a dark halo, so that it stands out over any
-// fill, a diamond at the cursor's height and a tag with the cursor's number beside it. Tags
-// that would overlap move down a row; diamonds go on top, as they mark the data.
-void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
-                 const std::map<int, GraphPoint> &cursors, const QColor &firstColor,
-                 const QColor &plotBackground) {
-    struct Visible {
-        int number;
-        double x; // left edge of the line's pixel column
-        QColor color;
-        std::optional<double> y;
-    };
-    std::vector<Visible> visible;
+// A cursor as drawn: a line over the full plot height, a diamond at the cursor's height when
+// that lies on the axis, and a tag with the cursor's number beside it.
+struct CursorShape {
+    int number;
+    double x; // left edge of the line's pixel column
+    QColor color;
+    std::optional<double> y;
+    QRectF tag;
+    bool operator==(const CursorShape &) const = default;
+};
+
+constexpr double kHaloWidth = 1.5;
+
+// Every pixel a cursor may touch.
+QRect boundsOf(const CursorShape &c, const QRect &plot) {
+    QRectF bounds(c.x - 1, plot.top(), 3, plot.height());
+    bounds |= c.tag.adjusted(-1, -1, 1, 1);
+    if (c.y) {
+        const double reach = kDiamondRadius + kHaloWidth;
+        bounds |= QRectF(c.x + 0.5 - reach, *c.y + 0.5 - reach, 2 * reach, 2 * reach);
+    }
+    return bounds.toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
+// The cursors' tags are set in the bold face of the graph's font. Made once for a font: a new
+// bold font finds its glyphs and measures anew, on every live frame.
+struct TagFont {
+    QFont font;
+    double height = 0;
+};
+
+const TagFont &tagFontOf(const QFont &base) {
+    static QFont madeFor;
+    static TagFont tag;
+    if (tag.height == 0 || madeFor != base) {
+        madeFor = base;
+        tag.font = base;
+        tag.font.setBold(true);
+        tag.height = QFontMetricsF(tag.font).height();
+    }
+    return tag;
+}
+
+// Where the cursors go. Tags sit beside the diamond, on its right unless that runs out of the
+// plot, at the top of the line when the cursor's height is off the axis; tags that would
+// overlap move down a row.
+std::vector<CursorShape> layoutCursors(const Frame &frame, const QRect &plot,
+                                       const std::map<int, GraphPoint> &cursors,
+                                       const QColor &firstColor, const TagFont &tagFont) {
+    std::vector<CursorShape> shapes;
     for (const auto &[number, position] : cursors) {
         const double fx = frame.xs.fraction(position.x);
         if (!(fx >= 0 && fx <= 1))
             continue;
         // The axis maximum falls on the plot's last pixel row or column, not just past it.
-        Visible c{number, std::min(std::round(frame.xPixel(position.x)), double(plot.right())),
-                  number == 1 ? firstColor : kSecondaryCursorColor, std::nullopt};
+        CursorShape c{number,
+                      std::min(std::round(frame.xPixel(position.x)), double(plot.right())),
+                      number == 1 ? firstColor : kSecondaryCursorColor,
+                      std::nullopt,
+                      {}};
         const double fy = frame.ys.fraction(position.y);
         if (fy >= 0 && fy <= 1)
             c.y = std::min(std::round(frame.yPixel(position.y)), double(plot.bottom()));
-        visible.push_back(c);
-    }
-
-    // Opaque: a translucent fill this tall is slow to draw, on every live frame.
-    const QColor halo = blend(plotBackground, Qt::black, 0.6);
-    for (const Visible &c : visible) {
-        p.fillRect(QRectF(c.x - 1, plot.top(), 3, plot.height()), halo);
-        p.fillRect(QRectF(c.x, plot.top(), 1, plot.height()), c.color);
-    }
-
-    QFont tagFont = p.font();
-    tagFont.setBold(true);
-    p.setFont(tagFont);
-    const QFontMetricsF fm(tagFont);
-    std::vector<QRectF> tags;
-    for (const Visible &c : visible) {
-        const QStaticText &label = cursorLabel(c.number, tagFont);
-        const QSizeF size = label.size();
-        const double width = size.width() + 8;
-        const double height = fm.height() + 2;
-        // Beside the diamond, on its right unless that runs out of the plot; at the top of the
-        // line when the cursor's height is off the axis.
+        const double width = cursorLabel(number, tagFont.font).size().width() + 8;
+        const double height = tagFont.height + 2;
         const double top =
             c.y ? fitInto(*c.y + 0.5 - height / 2, height, plot.top() + 2, plot.bottom() - 1)
                 : plot.top() + 2;
@@ -344,18 +371,38 @@ void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
         const double left = !c.y                                       ? c.x + 0.5 - width / 2
                             : c.x + beside + width <= plot.right() + 1 ? c.x + 0.5 + beside
                                                                        : c.x + 0.5 - beside - width;
-        QRectF tag(fitInto(left, width, plot.left(), plot.right() + 1), top, width, height);
-        while (std::any_of(tags.begin(), tags.end(),
-                           [&](const QRectF &t) { return t.intersects(tag); }) &&
-               tag.bottom() + height < plot.bottom())
-            tag.translate(0, height + 2);
-        tags.push_back(tag);
+        c.tag = QRectF(fitInto(left, width, plot.left(), plot.right() + 1), top, width, height);
+        while (std::any_of(shapes.begin(), shapes.end(),
+                           [&](const CursorShape &s) { return s.tag.intersects(c.tag); }) &&
+               c.tag.bottom() + height < plot.bottom())
+            c.tag.translate(0, height + 2);
+        shapes.push_back(c);
+    }
+    return shapes;
+}
+
+// Cursors over the plots: the line with a dark halo, so that it stands out over any fill, then
+// the tags, then the diamonds on top, as they mark the data.
+void drawCursors(QPainter &p, const QRect &plot, const std::vector<CursorShape> &cursors,
+                 const QColor &plotBackground) {
+    // Opaque: a translucent fill this tall is slow to draw, on every live frame.
+    const QColor halo = blend(plotBackground, Qt::black, 0.6);
+    for (const CursorShape &c : cursors) {
+        p.fillRect(QRectF(c.x - 1, plot.top(), 3, plot.height()), halo);
+        p.fillRect(QRectF(c.x, plot.top(), 1, plot.height()), c.color);
+    }
+
+    const QFont &tagFont = tagFontOf(p.font()).font;
+    p.setFont(tagFont);
+    for (const CursorShape &c : cursors) {
+        const QStaticText &label = cursorLabel(c.number, tagFont);
+        const QSizeF size = label.size();
         p.setPen(QPen(halo, 1));
         p.setBrush(c.color);
-        p.drawRect(tag);
+        p.drawRect(c.tag);
         p.setPen(Qt::black);
         p.drawStaticText(
-            QPointF(tag.center().x() - size.width() / 2, tag.center().y() - size.height() / 2),
+            QPointF(c.tag.center().x() - size.width() / 2, c.tag.center().y() - size.height() / 2),
             label);
     }
 
@@ -363,18 +410,104 @@ void drawCursors(QPainter &p, const Frame &frame, const QRect &plot,
     const int reach = int(std::ceil(kDiamondRadius)) + 1;
     p.setClipRect(plot.adjusted(-reach, -reach, reach, reach));
     p.setRenderHint(QPainter::Antialiasing, true);
-    for (const Visible &c : visible) {
+    for (const CursorShape &c : cursors) {
         if (!c.y)
             continue;
         const QPointF centre(c.x + 0.5, *c.y + 0.5);
         constexpr double r = kDiamondRadius;
         const QPointF diamond[4] = {centre + QPointF(0, -r), centre + QPointF(r, 0),
                                     centre + QPointF(0, r), centre + QPointF(-r, 0)};
-        p.setPen(QPen(halo, 1.5));
+        p.setPen(QPen(halo, kHaloWidth));
         p.setBrush(c.color);
         p.drawPolygon(diamond, 4);
     }
     p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+// A plot as drawn, in pixels.
+struct PlotShape {
+    GraphPlot plot;
+    QRect outer; // every pixel it may touch
+    QRect inner; // pixels it surely fills (a rectangle's)
+};
+
+PlotShape shapeOf(const Frame &frame, const GraphPlot &plot) {
+    PlotShape shape{plot, {}, {}};
+    if (plot.kind == GraphPlot::Rectangle) {
+        const QRectF r =
+            QRectF(frame.toPixel(plot.points[0]), frame.toPixel(plot.points[1])).normalized();
+        shape.outer = r.toAlignedRect().adjusted(-1, -1, 2, 2);
+        shape.inner =
+            QRect(QPoint(int(std::ceil(r.left())) + 1, int(std::ceil(r.top())) + 1),
+                  QPoint(int(std::floor(r.right())) - 2, int(std::floor(r.bottom())) - 2));
+        return shape;
+    }
+    QRectF bounds;
+    for (const GraphPoint &point : plot.points)
+        bounds |= QRectF(frame.toPixel(point), QSizeF(0, 0));
+    const QRectF area = frame.plot.adjusted(-kCurveReach, -kCurveReach, kCurveReach, kCurveReach);
+    shape.outer = (bounds & area).toAlignedRect().adjusted(-2, -2, 2, 2);
+    return shape;
+}
+
+bool samePlot(const GraphPlot &a, const GraphPlot &b) {
+    return a.kind == b.kind && a.color == b.color && a.fillColor == b.fillColor &&
+           std::equal(
+               a.points.begin(), a.points.end(), b.points.begin(), b.points.end(),
+               [](const GraphPoint &p, const GraphPoint &q) { return p.x == q.x && p.y == q.y; });
+}
+
+} // namespace
+
+// The graph's items where they land in pixels.
+struct RtGraph::Scene {
+    std::vector<PlotShape> plots;
+    std::vector<CursorShape> cursors;
+};
+
+namespace {
+
+// The pixels that differ between two scenes, or more. A rectangle of the same colours that
+// moved changes only where one covers what the other does not; anything else changes
+// wherever it was or is.
+QRegion changedBetween(const RtGraph::Scene &was, const RtGraph::Scene &is, const QRect &plot) {
+    QRegion changed;
+    const bool samePlots = was.plots.size() == is.plots.size() &&
+                           std::equal(was.plots.begin(), was.plots.end(), is.plots.begin(),
+                                      [](const PlotShape &a, const PlotShape &b) {
+                                          return a.plot.kind == b.plot.kind &&
+                                                 a.plot.color == b.plot.color &&
+                                                 a.plot.fillColor == b.plot.fillColor;
+                                      });
+    for (std::size_t i = 0; i < std::max(was.plots.size(), is.plots.size()); ++i) {
+        const PlotShape *a = i < was.plots.size() ? &was.plots[i] : nullptr;
+        const PlotShape *b = i < is.plots.size() ? &is.plots[i] : nullptr;
+        if (samePlots && samePlot(a->plot, b->plot))
+            continue;
+        if (samePlots && a->plot.kind == GraphPlot::Rectangle) {
+            changed += QRegion(a->outer) - QRegion(b->inner);
+            changed += QRegion(b->outer) - QRegion(a->inner);
+            continue;
+        }
+        if (a)
+            changed += a->outer;
+        if (b)
+            changed += b->outer;
+    }
+    auto find = [](const std::vector<CursorShape> &in, int number) -> const CursorShape * {
+        for (const CursorShape &c : in)
+            if (c.number == number)
+                return &c;
+        return nullptr;
+    };
+    for (const auto *side : {&was.cursors, &is.cursors})
+        for (const CursorShape &c : *side) {
+            const CursorShape *other =
+                find(side == &was.cursors ? is.cursors : was.cursors, c.number);
+            if (!other || !(*other == c))
+                changed += boundsOf(c, plot);
+        }
+    return changed;
 }
 
 } // namespace
@@ -384,14 +517,54 @@ RtGraph::RtGraph(QWidget *parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
+RtGraph::~RtGraph() = default;
+
+// The changes of one batch of edits are weighed once, when the event loop takes up the event
+// posted here; Qt's repaint request for them comes after it.
 GraphModel &RtGraph::editModel() {
-    // Plots and cursors stay inside the plot area (diamonds reach a little beyond it); a change
-    // of axes or looks is found in paintEvent, which then repaints the whole graph.
-    if (dataArea_.isEmpty())
+    if (!changePosted_) {
+        changePosted_ = true;
+        QCoreApplication::postEvent(this, new QEvent(modelChangedEvent()));
+    }
+    return model_;
+}
+
+bool RtGraph::event(QEvent *event) {
+    if (event->type() != modelChangedEvent())
+        return QWidget::event(event);
+    changePosted_ = false;
+    repaintChanges();
+    return true;
+}
+
+RtGraph::Scene RtGraph::sceneOfModel() const {
+    const Frame frame{{model_.xAxis.min, model_.xAxis.max},
+                      {model_.yAxis.min, model_.yAxis.max},
+                      QRectF(plotArea_)};
+    Scene scene;
+    for (const GraphPlot &plot : model_.plots)
+        scene.plots.push_back(shapeOf(frame, plot));
+    scene.cursors =
+        layoutCursors(frame, plotArea_, model_.cursors, cursorColor_, tagFontOf(font()));
+    return scene;
+}
+
+// Every pixel that changed lies in the difference between the scene asked for last and this
+// one: Qt gathers the differences of all changes until it paints, so the picture is right
+// even when it paints only after several. A change of axes, size or looks lays the
+// background out anew and repaints the whole graph, in paintEvent.
+void RtGraph::repaintChanges() {
+    if (dataArea_.isEmpty() || backgroundKey() != backgroundKey_) {
+        scheduled_.reset();
         update();
+        return;
+    }
+    auto next = std::make_unique<Scene>(sceneOfModel());
+    if (scheduled_)
+        update(changedBetween(*scheduled_, *next, plotArea_) & dataArea_);
     else
         update(dataArea_);
-    return model_;
+    scheduled_ = std::move(next);
 }
 
 void RtGraph::setXMin(double v) {
@@ -424,6 +597,7 @@ void RtGraph::setPlotBackground(const QColor &c) {
 
 void RtGraph::setCursorColor(const QColor &c) {
     cursorColor_ = c;
+    scheduled_.reset();
     update();
 }
 
@@ -435,30 +609,36 @@ QSize RtGraph::minimumSizeHint() const {
     return {160, 100};
 }
 
-// The key holds everything the background depends on; while it stays, the layout (which
-// measures every tick label) and the pixmap are reused.
-QString RtGraph::backgroundKey() const {
-    return QString("%1x%2@%3 %4 %5 %6 %7|%8|%9|%10 %11 %12 %13")
-        .arg(width())
-        .arg(height())
-        .arg(devicePixelRatioF())
-        .arg(model_.xAxis.min)
-        .arg(model_.xAxis.max)
-        .arg(model_.yAxis.min)
-        .arg(model_.yAxis.max)
-        .arg(xLabel_, yLabel_, font().toString())
-        .arg(palette().color(QPalette::Window).rgba())
-        .arg(palette().color(QPalette::WindowText).rgba())
-        .arg(plotBackground_.rgba());
+bool RtGraph::BackgroundKey::operator==(const BackgroundKey &other) const {
+    const auto same = [](const GraphAxis &a, const GraphAxis &b) {
+        return a.min == b.min && a.max == b.max;
+    };
+    return size == other.size && pixelRatio == other.pixelRatio && same(xAxis, other.xAxis) &&
+           same(yAxis, other.yAxis) && xLabel == other.xLabel && yLabel == other.yLabel &&
+           font == other.font && window == other.window && text == other.text && plot == other.plot;
+}
+
+// While the key stays, the layout (which measures every tick label) and the pixmap are reused.
+RtGraph::BackgroundKey RtGraph::backgroundKey() const {
+    return {size(),
+            devicePixelRatioF(),
+            model_.xAxis,
+            model_.yAxis,
+            xLabel_,
+            yLabel_,
+            font(),
+            palette().color(QPalette::Window).rgba(),
+            palette().color(QPalette::WindowText).rgba(),
+            plotBackground_.rgba()};
 }
 
 void RtGraph::paintEvent(QPaintEvent *event) {
     ++paintCount_;
     QPainter p(this);
-    const QString key = backgroundKey();
+    const BackgroundKey key = backgroundKey();
     if (key != backgroundKey_) {
         if (!renderBackground()) {
-            backgroundKey_.clear();
+            backgroundKey_.reset();
             p.fillRect(rect(), palette().color(QPalette::Window));
             p.fillRect(rect().adjusted(1, 1, -1, -1), plotBackground_);
             return;
@@ -479,7 +659,9 @@ void RtGraph::paintEvent(QPaintEvent *event) {
         else
             drawCurve(p, frame, plot);
     }
-    drawCursors(p, frame, plotArea_, model_.cursors, cursorColor_, plotBackground_);
+    drawCursors(p, plotArea_,
+                layoutCursors(frame, plotArea_, model_.cursors, cursorColor_, tagFontOf(p.font())),
+                plotBackground_);
 }
 
 // Lays out the plot area and draws background, grid and axes into the pixmap; false when the
