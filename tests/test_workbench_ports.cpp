@@ -505,8 +505,10 @@ class WorkbenchPortsTest : public QObject {
         const QString lock = SerialLockPath(locked.slavePath());
         const QByteArray lockText = QByteArray::number(ownerPid).rightJustified(10) + '\n';
         {
+            // The pseudo-terminal is this test's own, so a lock file naming it is stale.
             QFile file(lock);
-            QVERIFY2(file.open(QIODevice::NewOnly) && file.write(lockText) == lockText.size(),
+            QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(lockText) == lockText.size(),
                      qPrintable(lock));
         }
         const QList<SearchTarget> targets = {
