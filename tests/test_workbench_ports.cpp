@@ -92,8 +92,12 @@ void fakeProcess(const QString &proc, int pid, const QString &name,
                  const QList<QPair<int, QString>> &fds, const QByteArray &fdinfo = {}) {
     const QString dir = QString("%1/%2").arg(proc).arg(pid);
     QVERIFY(QDir().mkpath(dir + "/fd") && QDir().mkpath(dir + "/fdinfo"));
+    // As the kernel keeps it: 15 bytes of the name, the whole one on the command line.
     QFile comm(dir + "/comm");
-    QVERIFY(comm.open(QIODevice::WriteOnly) && comm.write(name.toUtf8() + '\n') > 0);
+    QVERIFY(comm.open(QIODevice::WriteOnly) && comm.write(name.toUtf8().left(15) + '\n') > 0);
+    QFile cmdline(dir + "/cmdline");
+    QVERIFY(cmdline.open(QIODevice::WriteOnly) &&
+            cmdline.write("/usr/bin/" + name.toUtf8() + '\0' + "--port" + '\0') > 0);
     for (const auto &[fd, target] : fds) {
         QVERIFY(QFile::link(target, QString("%1/fd/%2").arg(dir).arg(fd)));
         QFile info(QString("%1/fdinfo/%2").arg(dir).arg(fd));
@@ -393,17 +397,17 @@ class WorkbenchPortsTest : public QObject {
         QTemporaryDir proc;
         fakeProcess(proc.path(), 100, "rmox-sensor-sim", {{3, pty.slavePath()}, {4, "/dev/ptmx"}},
                     "tty-index:\t" + index + "\n");
-        fakeProcess(proc.path(), 200, "VidaREZezad11", {{5, pty.slavePath()}});
+        fakeProcess(proc.path(), 200, "rmox-sensor-tool", {{5, pty.slavePath()}});
         fakeProcess(proc.path(), 300, "ModemManager", {{6, pty.slavePath()}});
         const PortDiagnosis d = DiagnoseOpenFailure(
             pty.slavePath(), EBUSY, "Device or resource busy", SystemFolders{proc.path(), {}});
         QCOMPARE(d.kind, PortDiagnosis::Busy);
         QCOMPARE(d.finding, pty.slavePath() +
                                 " is busy: held open by rmox-sensor-sim (pid 100, the program "
-                                "behind the device), VidaREZezad11 (pid 200), ModemManager "
+                                "behind the device), rmox-sensor-tool (pid 200), ModemManager "
                                 "(pid 300)");
-        QVERIFY2(d.remedy.startsWith("close VidaREZezad11, or end it: kill 200; sudo systemctl "
-                                     "stop ModemManager"),
+        QVERIFY2(d.remedy.startsWith("close rmox-sensor-tool, or end it: kill 200; sudo "
+                                     "systemctl stop ModemManager"),
                  qPrintable(d.remedy));
         QVERIFY2(!d.remedy.contains("100"), qPrintable(d.remedy));
     }

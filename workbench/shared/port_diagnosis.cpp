@@ -14,10 +14,18 @@
 
 namespace {
 
+// The kernel keeps the first 15 bytes of a program's name; its command line has the name whole.
 QString processName(const QString &proc, qint64 pid) {
     QFile comm(QStringLiteral("%1/%2/comm").arg(proc).arg(pid));
-    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed()
-                                          : QString();
+    if (!comm.open(QIODevice::ReadOnly))
+        return QString();
+    const QString name = QString::fromLocal8Bit(comm.readAll()).trimmed();
+    QFile cmdline(QStringLiteral("%1/%2/cmdline").arg(proc).arg(pid));
+    if (!cmdline.open(QIODevice::ReadOnly))
+        return name;
+    const QByteArray first = cmdline.read(4096).split('\0').constFirst();
+    const QString whole = QFileInfo(QString::fromLocal8Bit(first)).fileName();
+    return whole.startsWith(name) ? whole : name;
 }
 
 bool sameNode(const struct stat &a, const struct stat &b) {
