@@ -23,23 +23,17 @@ constexpr RingBounds kSessionBounds{std::numeric_limits<qint64>::max(), 1LL << 3
 
 QWidget *OpenSessionWindow(const QString &path, QWidget *parent) {
     const QString title = QStringLiteral("Open session");
-    QFile file(path);
     const QFileInfo info(path);
-    if (!info.isFile()) {
-        ShowProblem(parent, title, QStringLiteral("%1 is not a file.").arg(path));
-        return nullptr;
-    }
-    if (info.size() > kLargestFile) {
+    // Only a regular file has a size; anything else is refused as no file.
+    if (info.isFile() && info.size() > kLargestFile) {
         ShowProblem(
             parent, title,
             QStringLiteral("%1 is larger than 1 GiB; the tool does not open it.").arg(path));
         return nullptr;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowProblem(parent, title,
-                    QStringLiteral("%1 could not be read: %2").arg(path, file.errorString()));
+    QFile file(path);
+    if (!OpenPickedFile(file, parent, title))
         return nullptr;
-    }
     const QByteArray content = file.readAll();
     SessionFile session = ReadSession(content);
     if (session.refused) {

@@ -4,6 +4,7 @@
 #include "workbench/shared/window_memory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -62,4 +63,18 @@ void ShowProblem(QWidget *parent, const QString &title, const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
+}
+
+bool OpenPickedFile(QFile &file, QWidget *parent, const QString &title) {
+    const QString path = file.fileName();
+    if (!QFileInfo(path).isFile()) {
+        ShowProblem(parent, title, QStringLiteral("%1 is not a file.").arg(path));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowProblem(parent, title,
+                    QStringLiteral("%1 could not be read: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 
+class QFile;
 class QFileDialog;
 class QWidget;
 
@@ -26,3 +27,6 @@ void AskOpenPath(QWidget *parent, const QString &title, const QString &folder,
 QString TimedFileName(const QString &stem, const QDateTime &at, const QString &extension);
 // Shows `text` in a message box that does not block.
 void ShowProblem(QWidget *parent, const QString &title, const QString &text);
+// Opens `file`, a file the user picked, for reading; when it is not a regular file or cannot be
+// read, says so under `title` and returns false.
+bool OpenPickedFile(QFile &file, QWidget *parent, const QString &title);

@@ -20,17 +20,10 @@ QString wallTime(Millis ms) {
 
 QWidget *OpenRecordingWindow(const QString &path, QWidget *parent) {
     const QString title = QStringLiteral("Open recording");
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        ShowProblem(parent, title, QStringLiteral("%1 is not a file.").arg(path));
-        return nullptr;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowProblem(parent, title,
-                    QStringLiteral("%1 could not be read: %2").arg(path, file.errorString()));
+    if (!OpenPickedFile(file, parent, title))
         return nullptr;
-    }
+    const QFileInfo info(path);
     auto frames = std::make_unique<TrendStore>();
     const RecordingFile recording = ReadRecording(file, *frames);
     if (recording.refused) {
