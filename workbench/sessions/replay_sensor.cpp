@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/sessions/replay_sensor.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "workbench/shared/simulator_path.h"
 
 ReplaySensor::ReplaySensor(QObject *parent) : QObject(parent) {
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -38,9 +37,7 @@ QString ReplaySensor::executable() {
     const QString given = qEnvironmentVariable("RMOX_SIM");
     if (!given.isEmpty())
         return given;
-    const QString beside =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/rmox-sensor-sim");
-    return QFileInfo(beside).isExecutable() ? beside : QStringLiteral("rmox-sensor-sim");
+    return SimulatorPath();
 }
 
 void ReplaySensor::start(const QString &file) {

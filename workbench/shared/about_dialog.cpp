@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "workbench/shared/about_dialog.h"
 
+#include "workbench/shared/simulator_path.h"
 #include "workbench/shared/version.h"
 
 #include <QCoreApplication>
@@ -34,11 +35,10 @@ QString commandFor(const QString &name, const QString &file) {
     return quoted(file);
 }
 
-// The simulator is built beside the tool, and installed in the search path.
 QString simulatorCommand() {
-    const QString beside = appDir() + QStringLiteral("/rmox-sensor-sim");
+    const QString path = SimulatorPath();
     const QString name = QStringLiteral("rmox-sensor-sim");
-    return QFileInfo(beside).isExecutable() ? commandFor(name, beside) : name;
+    return path == name ? name : commandFor(name, path);
 }
 
 QString aboutText() {
