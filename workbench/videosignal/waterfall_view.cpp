@@ -126,6 +126,70 @@ QSize WaterfallView::sizeHint() const {
     return {1000, 480};
 }
 
+// What stays while the picture only moves: the axis across, the scale, the trends' titles
+// and scales. Laying out their texts costs more than the newest rows.
+namespace {
+
+QImage frameImage(const QWidget &view, const QRect &fall, const QList<Strip> &trendStrips,
+                  int first, int last, const QVector<std::pair<double, double>> &ranges) {
+    const QFontMetrics metrics = view.fontMetrics();
+    const QColor text = view.palette().color(QPalette::WindowText);
+    const double pxPerColumn = std::max(1, last - first + 1) / double(fall.width());
+    auto columnOf = [&](double position) { return (position - first) / pxPerColumn; };
+    QImage frame(view.size() * view.devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
+    frame.setDevicePixelRatio(view.devicePixelRatio());
+    frame.fill(view.palette().color(QPalette::Window));
+    QPainter decor(&frame);
+    decor.setFont(view.font());
+    decor.setPen(text);
+    decor.drawText(QRect(fall.left(), 0, fall.width(), metrics.height()), Qt::AlignLeft,
+                   QStringLiteral("position along the line (px); newest signal at the top"));
+    const double pxStep = niceStep(pxPerColumn * 70);
+    for (double at = std::ceil(first / pxStep) * pxStep; at <= last; at += pxStep) {
+        const int x = fall.left() + int(columnOf(at));
+        decor.drawLine(x, kTop - 4, x, kTop);
+        decor.drawText(QRect(x - 40, kTop - 4 - metrics.height(), 80, metrics.height()),
+                       Qt::AlignCenter, QString::number(at));
+    }
+    const QRect scale(fall.left(), fall.bottom() + 6, std::min(256, fall.width() / 2), 8);
+    QImage ramp(scale.width(), 1, QImage::Format_RGB32);
+    for (int x = 0; x < scale.width(); ++x)
+        ramp.setPixel(x, 0,
+                      WaterfallView::LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
+    decor.drawImage(scale, ramp);
+    decor.drawText(QRect(fall.left(), scale.bottom() + 2, fall.width(), metrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   metrics.elidedText(QStringLiteral("level 0 … 1023 · crossings: white "
+                                                     "rising, black falling · hatched: no "
+                                                     "signal"),
+                                      Qt::ElideRight, fall.width()));
+    // The trends' titles, series and scales, in a smaller type.
+    QFont small = view.font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    decor.setFont(small);
+    const QFontMetrics smallMetrics(small);
+    int left = fall.right() + 1 + kGap;
+    for (std::size_t s = 0; s < std::size_t(trendStrips.size()); ++s, left += kStripWidth + kGap) {
+        const Strip &strip = trendStrips[qsizetype(s)];
+        decor.setPen(text);
+        decor.drawText(QRect(left, 0, kStripWidth, smallMetrics.height()), Qt::AlignLeft,
+                       strip.title);
+        int x = left;
+        for (const Series &series : strip.series) {
+            decor.setPen(series.colour);
+            decor.drawText(QPoint(x, smallMetrics.height() + smallMetrics.ascent()), series.name);
+            x += smallMetrics.horizontalAdvance(series.name + ' ');
+        }
+        decor.setPen(text);
+        const QRect ends(left, fall.bottom() + 4, kStripWidth, smallMetrics.height());
+        decor.drawText(ends, Qt::AlignLeft, QString::number(ranges[s].first));
+        decor.drawText(ends, Qt::AlignRight, QString::number(ranges[s].second));
+    }
+    return frame;
+}
+
+} // namespace
+
 // The rows of the waterfall and of the trends are kept as a picture. Each row stands for a
 // fixed stretch of the monotonic clock, so that newer signals only move the picture down by
 // whole rows and only the newest rows are drawn again; a change of size, span, positions,
@@ -276,62 +340,10 @@ void WaterfallView::paintEvent(QPaintEvent *) {
             }
         }
     }
-    // What stays while the picture only moves: the axis across, the scale, the trends' titles
-    // and scales. Laying out their texts costs more than the newest rows.
     const QFontMetrics metrics = fontMetrics();
     const QColor text = p.color(QPalette::WindowText);
-    if (whole) {
-        frame_ = QImage(size() * devicePixelRatio(), QImage::Format_ARGB32_Premultiplied);
-        frame_.setDevicePixelRatio(devicePixelRatio());
-        frame_.fill(window);
-        QPainter decor(&frame_);
-        decor.setFont(font());
-        decor.setPen(text);
-        decor.drawText(QRect(fall.left(), 0, fall.width(), metrics.height()), Qt::AlignLeft,
-                       QStringLiteral("position along the line (px); newest signal at the top"));
-        const double pxStep = niceStep(pxPerColumn * 70);
-        for (double at = std::ceil(first / pxStep) * pxStep; at <= last; at += pxStep) {
-            const int x = fall.left() + int(columnOf(at));
-            decor.drawLine(x, kTop - 4, x, kTop);
-            decor.drawText(QRect(x - 40, kTop - 4 - metrics.height(), 80, metrics.height()),
-                           Qt::AlignCenter, QString::number(at));
-        }
-        const QRect scale(fall.left(), fall.bottom() + 6, std::min(256, fall.width() / 2), 8);
-        QImage ramp(scale.width(), 1, QImage::Format_RGB32);
-        for (int x = 0; x < scale.width(); ++x)
-            ramp.setPixel(x, 0, LevelColour(x * kTopLevel / std::max(1, scale.width() - 1)));
-        decor.drawImage(scale, ramp);
-        decor.drawText(QRect(fall.left(), scale.bottom() + 2, fall.width(), metrics.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       metrics.elidedText(QStringLiteral("level 0 … 1023 · crossings: white "
-                                                         "rising, black falling · hatched: no "
-                                                         "signal"),
-                                          Qt::ElideRight, fall.width()));
-        // The trends' titles, series and scales, in a smaller type.
-        QFont small = font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        decor.setFont(small);
-        const QFontMetrics smallMetrics(small);
-        int left = fall.right() + 1 + kGap;
-        for (std::size_t s = 0; s < std::size_t(trendStrips.size());
-             ++s, left += kStripWidth + kGap) {
-            const Strip &strip = trendStrips[qsizetype(s)];
-            decor.setPen(text);
-            decor.drawText(QRect(left, 0, kStripWidth, smallMetrics.height()), Qt::AlignLeft,
-                           strip.title);
-            int x = left;
-            for (const Series &series : strip.series) {
-                decor.setPen(series.colour);
-                decor.drawText(QPoint(x, smallMetrics.height() + smallMetrics.ascent()),
-                               series.name);
-                x += smallMetrics.horizontalAdvance(series.name + ' ');
-            }
-            decor.setPen(text);
-            const QRect ends(left, fall.bottom() + 4, kStripWidth, smallMetrics.height());
-            decor.drawText(ends, Qt::AlignLeft, QString::number(ranges_[s].first));
-            decor.drawText(ends, Qt::AlignRight, QString::number(ranges_[s].second));
-        }
-    }
+    if (whole)
+        frame_ = frameImage(*this, fall, trendStrips, first, last, ranges_);
     painter.drawImage(0, 0, frame_);
     painter.drawImage(0, fall.top(), rows_);
     painter.setPen(faint);
